@@ -61,7 +61,7 @@ struct null_handle_traits {
 namespace unique_any_detail {
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void CloseRegistryKey(HKEY h) { ::RegCloseKey(h); }
-inline void FreeModule(HMODULE h) { ::FreeLibrary(h); }
+inline void ReleaseModuleHandle(HMODULE h) { ::FreeLibrary(h); }
 inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
 inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 inline void CloseDesktopHandle(HDESK h) { ::CloseDesktop(h); }
@@ -82,7 +82,7 @@ using unique_handle = unique_any<null_handle_traits<HANDLE, unique_any_detail::C
 // Files, which signal failure with INVALID_HANDLE_VALUE.
 using unique_kernel_file = unique_any<file_handle_traits>;
 using unique_hkey = unique_any<null_handle_traits<HKEY, unique_any_detail::CloseRegistryKey>>;
-using unique_hmodule = unique_any<null_handle_traits<HMODULE, unique_any_detail::FreeModule>>;
+using unique_hmodule = unique_any<null_handle_traits<HMODULE, unique_any_detail::ReleaseModuleHandle>>;
 using unique_hicon = unique_any<null_handle_traits<HICON, unique_any_detail::DestroyIconHandle>>;
 using unique_hwnd = unique_any<null_handle_traits<HWND, unique_any_detail::DestroyWindowHandle>>;
 using unique_hdesk = unique_any<null_handle_traits<HDESK, unique_any_detail::CloseDesktopHandle>>;
