@@ -1,0 +1,536 @@
+// Lowering of the parsed pattern. Loops over one unit become a single Star
+// instruction (one backtrack entry for the whole run); other loops use
+// register pairs (count, start of the last iteration) so that an iteration that
+// consumed nothing ends the loop as in Perl. An instruction is "pure" when the
+// rest of the match from it depends only on the text position: no enclosing
+// look-around, atomic group or counted loop. Pure join points get memo slots.
+#include "regex/RegexCompiler.h"
+
+#include "regex/bad_regexpr.h"
+#include "regex/perl_syntax.h"
+
+namespace resetra::regex {
+
+namespace {
+
+constexpr std::int32_t kMaxLookBehind = 255;
+
+struct Work {
+    std::int32_t node;
+    std::int32_t phase;
+    std::int32_t a;
+    std::int32_t b;
+};
+
+enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
+
+} // namespace
+
+RegexProgram RegexCompiler::Compile(RegexTree tree) {
+    RegexCompiler c(tree);
+    c.prog_.groupCount = tree.groupCount;
+    c.prog_.hasRecursion = tree.hasRecursion;
+    c.prog_.memoAllowed = !tree.hasBackref && !tree.hasRecursion && !tree.hasGroupCondition;
+    c.Emit();
+    c.prog_.sets = std::move(tree.sets);
+    c.AssignMemoSlots();
+    c.AnalyseStart();
+    return std::move(c.prog_);
+}
+
+std::int32_t RegexCompiler::Add(Inst inst) {
+    prog_.code.push_back(inst);
+    pure_.push_back(impure_ == 0);
+    return static_cast<std::int32_t>(prog_.code.size() - 1);
+}
+
+void RegexCompiler::Emit() {
+    auto& code = prog_.code;
+    auto pc = [&] { return static_cast<std::int32_t>(code.size()); };
+    std::vector<Work> stack;
+    stack.push_back({tree_.root, 0, -1, -1});
+    while (!stack.empty()) {
+        Work& w = stack.back();
+        const RegexNode& n = tree_.nodes[w.node];
+        Inst in;
+        switch (n.kind) {
+        case NodeKind::Empty:
+            stack.pop_back();
+            break;
+        case NodeKind::Char:
+            in.op = n.icase ? Op::CharI : Op::Char;
+            in.ch = n.icase ? perl_syntax::Fold(n.ch) : n.ch;
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Set:
+            in.op = Op::Set;
+            in.x = n.index;
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Any:
+            in.op = n.dotAll ? Op::AnyNl : Op::Any;
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Anchor:
+            in.op = Op::Anchor;
+            in.flag = static_cast<std::uint8_t>(n.index);
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Backref:
+            in.op = Op::Backref;
+            in.x = n.index;
+            in.flag = n.icase ? 1 : 0;
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Recurse:
+            in.op = Op::Call;
+            Add(in);
+            stack.pop_back();
+            break;
+        case NodeKind::Seq:
+            if (w.phase < static_cast<std::int32_t>(n.kids.size())) {
+                const std::int32_t kid = n.kids[w.phase++];
+                stack.push_back({kid, 0, -1, -1});
+            } else {
+                stack.pop_back();
+            }
+            break;
+        case NodeKind::Capture:
+            in.x = n.index;
+            if (w.phase == 0) {
+                in.op = Op::Open;
+                Add(in);
+                w.phase = 1;
+                stack.push_back({n.kids[0], 0, -1, -1});
+            } else {
+                in.op = Op::Close;
+                Add(in);
+                stack.pop_back();
+            }
+            break;
+        case NodeKind::Atomic:
+            if (w.phase == 0) {
+                in.op = Op::Atomic;
+                Add(in);
+                ++impure_;
+                w.phase = 1;
+                stack.push_back({n.kids[0], 0, -1, -1});
+            } else {
+                in.op = Op::AtomicEnd;
+                Add(in);
+                --impure_;
+                stack.pop_back();
+            }
+            break;
+        case NodeKind::Look:
+            if (w.phase == 0) {
+                const RegexNode& body = tree_.nodes[n.kids[0]];
+                if (n.behind && body.maxWidth > kMaxLookBehind) {
+                    throw bad_regexpr("ill-formed regular expression");
+                }
+                in.op = Op::Assert;
+                in.flag = static_cast<std::uint8_t>((n.negated ? 1 : 0) | (n.behind ? 2 : 0));
+                in.min = body.minWidth;
+                in.max = body.maxWidth;
+                w.a = Add(in);
+                ++impure_;
+                w.phase = 1;
+                stack.push_back({n.kids[0], 0, -1, -1});
+            } else {
+                in.op = Op::AssertEnd;
+                Add(in);
+                --impure_;
+                code[w.a].x = pc();
+                stack.pop_back();
+            }
+            break;
+        case NodeKind::Alt: {
+            const auto count = static_cast<std::int32_t>(n.kids.size());
+            const std::int32_t i = w.phase / 2;
+            if (w.phase % 2 == 0) {
+                if (i < count - 1) {
+                    in.op = Op::Split;
+                    in.x = pc() + 1;
+                    w.a = Add(in);
+                }
+                ++w.phase;
+                stack.push_back({n.kids[i], 0, -1, -1});
+            } else if (i < count - 1) {
+                in.op = Op::Jmp;
+                in.x = w.b;
+                w.b = Add(in);
+                code[w.a].y = pc();
+                ++w.phase;
+            } else {
+                for (std::int32_t j = w.b; j >= 0;) {
+                    const std::int32_t next = code[j].x;
+                    code[j].x = pc();
+                    j = next;
+                }
+                stack.pop_back();
+            }
+            break;
+        }
+        case NodeKind::Repeat: {
+            const RegexNode& kid = tree_.nodes[n.kids[0]];
+            const bool unit = kid.kind == NodeKind::Char || kid.kind == NodeKind::Set ||
+                              kid.kind == NodeKind::Any;
+            if (w.phase == 0) {
+                if (n.max == 0) {
+                    stack.pop_back();
+                } else if (n.min == 1 && n.max == 1) {
+                    const std::int32_t body = n.kids[0];
+                    stack.pop_back();
+                    stack.push_back({body, 0, -1, -1});
+                } else if (unit) {
+                    in.op = Op::Star;
+                    in.min = n.min;
+                    in.max = n.max;
+                    in.flag = n.greedy ? 0x80 : 0;
+                    if (kid.kind == NodeKind::Char) {
+                        in.flag |= kid.icase ? kUnitCharI : kUnitChar;
+                        in.ch = kid.icase ? perl_syntax::Fold(kid.ch) : kid.ch;
+                    } else if (kid.kind == NodeKind::Set) {
+                        in.flag |= kUnitSet;
+                        in.x = kid.index;
+                    } else {
+                        in.flag |= kid.dotAll ? kUnitAnyNl : kUnitAny;
+                    }
+                    Add(in);
+                    stack.pop_back();
+                } else if (n.min == 0 && n.max == 1) {
+                    in.op = Op::Split;
+                    w.a = Add(in);
+                    if (n.greedy) {
+                        code[w.a].x = pc();
+                    } else {
+                        code[w.a].y = pc();
+                    }
+                    w.phase = 1;
+                    stack.push_back({n.kids[0], 0, -1, -1});
+                } else if (kid.minWidth > 0 && n.max == RegexTree::kInfinite && n.min <= 1) {
+                    if (n.min == 0) {
+                        in.op = Op::Split;
+                        w.a = Add(in);
+                        if (n.greedy) {
+                            code[w.a].x = pc();
+                        } else {
+                            code[w.a].y = pc();
+                        }
+                        w.phase = 2;
+                    } else {
+                        w.a = pc();
+                        w.phase = 3;
+                    }
+                    stack.push_back({n.kids[0], 0, -1, -1});
+                } else {
+                    const std::int32_t r = prog_.registerPairs++;
+                    const bool counted = !(n.min == 0 && n.max == RegexTree::kInfinite);
+                    in.op = Op::RepInit;
+                    in.x = r;
+                    Add(in);
+                    if (counted) {
+                        ++impure_;
+                    }
+                    in.op = Op::RepHead;
+                    in.min = n.min;
+                    in.max = n.max;
+                    in.flag = n.greedy ? 1 : 0;
+                    w.a = Add(in);
+                    in.op = Op::RepIter;
+                    Add(in);
+                    w.b = counted ? 1 : 0;
+                    w.phase = 4;
+                    stack.push_back({n.kids[0], 0, -1, -1});
+                }
+            } else if (w.phase == 1) {
+                if (n.greedy) {
+                    code[w.a].y = pc();
+                } else {
+                    code[w.a].x = pc();
+                }
+                stack.pop_back();
+            } else if (w.phase == 2) {
+                in.op = Op::Jmp;
+                in.x = w.a;
+                Add(in);
+                if (n.greedy) {
+                    code[w.a].y = pc();
+                } else {
+                    code[w.a].x = pc();
+                }
+                stack.pop_back();
+            } else if (w.phase == 3) {
+                in.op = Op::Split;
+                in.x = n.greedy ? w.a : pc() + 1;
+                in.y = n.greedy ? pc() + 1 : w.a;
+                Add(in);
+                stack.pop_back();
+            } else {
+                in.op = Op::Jmp;
+                in.x = w.a;
+                Add(in);
+                code[w.a].y = pc();
+                if (w.b != 0) {
+                    --impure_;
+                }
+                stack.pop_back();
+            }
+            break;
+        }
+        case NodeKind::Cond: {
+            const bool hasNo = n.kids.size() > 1;
+            if (n.cond < 0) {
+                if (w.phase == 0) {
+                    in.op = Op::CondGroup;
+                    in.x = n.index;
+                    w.a = Add(in);
+                    w.phase = 1;
+                    stack.push_back({n.kids[0], 0, -1, -1});
+                } else if (w.phase == 1) {
+                    if (hasNo) {
+                        in.op = Op::Jmp;
+                        w.b = Add(in);
+                        code[w.a].y = pc();
+                        w.phase = 2;
+                        stack.push_back({n.kids[1], 0, -1, -1});
+                    } else {
+                        code[w.a].y = pc();
+                        stack.pop_back();
+                    }
+                } else {
+                    code[w.b].x = pc();
+                    stack.pop_back();
+                }
+                break;
+            }
+            const RegexNode& look = tree_.nodes[n.cond];
+            if (w.phase == 0) {
+                const RegexNode& body = tree_.nodes[look.kids[0]];
+                if (look.behind && body.maxWidth > kMaxLookBehind) {
+                    throw bad_regexpr("ill-formed regular expression");
+                }
+                in.op = Op::Assert;
+                in.flag = static_cast<std::uint8_t>((look.negated ? 1 : 0) | (look.behind ? 2 : 0));
+                in.min = body.minWidth;
+                in.max = body.maxWidth;
+                w.a = Add(in);
+                ++impure_;
+                w.phase = 1;
+                stack.push_back({look.kids[0], 0, -1, -1});
+            } else if (w.phase == 1) {
+                in.op = Op::AssertEnd;
+                Add(in);
+                --impure_;
+                code[w.a].x = pc();
+                w.phase = 2;
+                stack.push_back({n.kids[0], 0, -1, -1});
+            } else if (w.phase == 2) {
+                if (hasNo) {
+                    in.op = Op::Jmp;
+                    w.b = Add(in);
+                    code[w.a].y = pc();
+                    w.phase = 3;
+                    stack.push_back({n.kids[1], 0, -1, -1});
+                } else {
+                    code[w.a].y = pc();
+                    stack.pop_back();
+                }
+            } else {
+                code[w.b].x = pc();
+                stack.pop_back();
+            }
+            break;
+        }
+        }
+    }
+    Inst end;
+    end.op = Op::Match;
+    Add(end);
+}
+
+void RegexCompiler::AssignMemoSlots() {
+    auto& code = prog_.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    for (std::int32_t i = 0; i + 1 < size; ++i) {
+        if (code[i].op == Op::Star && code[i + 1].op == Op::Char) {
+            code[i].y = code[i + 1].ch;
+        } else if (code[i].op == Op::Star) {
+            code[i].y = -1;
+        }
+    }
+    if (!prog_.memoAllowed) {
+        return;
+    }
+    std::vector<std::uint8_t> indegree(static_cast<std::size_t>(size) + 1, 0);
+    auto bump = [&](std::int32_t target, int by = 1) {
+        if (target >= 0 && target < size) {
+            indegree[target] = static_cast<std::uint8_t>(std::min(indegree[target] + by, 2));
+        }
+    };
+    for (std::int32_t i = 0; i < size; ++i) {
+        const Inst& in = code[i];
+        switch (in.op) {
+        case Op::Jmp:
+            bump(in.x);
+            break;
+        case Op::Split:
+            bump(in.x);
+            bump(in.y);
+            break;
+        case Op::RepHead:
+            bump(i + 1);
+            bump(in.y);
+            break;
+        case Op::Assert:
+            bump(i + 1);
+            bump(in.x);
+            bump(in.y);
+            break;
+        case Op::CondGroup:
+            bump(i + 1);
+            bump(in.y);
+            break;
+        case Op::Star:
+            bump(i + 1, 2);
+            break;
+        case Op::Match:
+        case Op::AssertEnd:
+            break;
+        default:
+            bump(i + 1);
+            break;
+        }
+    }
+    for (std::int32_t i = 0; i < size; ++i) {
+        if (pure_[i] && indegree[i] >= 2) {
+            code[i].memo = prog_.memoSlots++;
+        }
+    }
+}
+
+void RegexCompiler::AnalyseStart() {
+    const auto& code = prog_.code;
+    // A pattern of plain units is a substring search.
+    prog_.isLiteral = true;
+    for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+        if (code[i].op != Op::Char) {
+            prog_.isLiteral = false;
+            break;
+        }
+        prog_.literal.push_back(code[i].ch);
+    }
+    if (!prog_.isLiteral) {
+        prog_.literal.clear();
+    }
+    std::size_t first = 0;
+    while (first < code.size() && code[first].op == Op::Open) {
+        ++first;
+    }
+    if (code[first].op == Op::Anchor &&
+        code[first].flag == static_cast<std::uint8_t>(AnchorKind::TextStart)) {
+        prog_.anchoredStart = true;
+    }
+    // A leading greedy .* that starts later than a line start could also have
+    // started at that line start: trying line starts only is enough.
+    const Inst& head = code[0];
+    if (head.op == Op::Star && (head.flag & 0x80) != 0 && head.min == 0 &&
+        head.max == RegexTree::kInfinite) {
+        const auto kind = head.flag & 0x7F;
+        if (kind == kUnitAnyNl) {
+            prog_.anchoredStart = true;
+        } else if (kind == kUnitAny) {
+            prog_.lineStart = true;
+        }
+    }
+    // Units that can begin a match.
+    std::vector<std::int32_t> todo{0};
+    std::vector<bool> seen(code.size(), false);
+    auto addUnit = [&](char16_t c) {
+        if (c < 256) {
+            prog_.firstLow[c >> 6] |= std::uint64_t{1} << (c & 63);
+        } else {
+            prog_.firstHigh = true;
+        }
+    };
+    auto addSet = [&](std::int32_t index) {
+        const CharSet& set = prog_.sets[index];
+        for (int k = 0; k < 4; ++k) {
+            prog_.firstLow[k] |= set.LowBits()[k];
+        }
+        prog_.firstHigh = prog_.firstHigh || set.HasHigh();
+    };
+    auto addFolded = [&](char16_t c) {
+        addUnit(c);
+        addUnit(perl_syntax::OtherCase(c));
+    };
+    while (!todo.empty()) {
+        const std::int32_t i = todo.back();
+        todo.pop_back();
+        if (seen[i]) {
+            continue;
+        }
+        seen[i] = true;
+        const Inst& in = code[i];
+        switch (in.op) {
+        case Op::Char:
+            addUnit(in.ch);
+            break;
+        case Op::CharI:
+            addFolded(in.ch);
+            break;
+        case Op::Set:
+            addSet(in.x);
+            break;
+        case Op::Star: {
+            const auto kind = in.flag & 0x7F;
+            if (kind == kUnitAny || kind == kUnitAnyNl) {
+                return;
+            }
+            if (kind == kUnitChar) {
+                addUnit(in.ch);
+            } else if (kind == kUnitCharI) {
+                addFolded(in.ch);
+            } else {
+                addSet(in.x);
+            }
+            if (in.min == 0) {
+                todo.push_back(i + 1);
+            }
+            break;
+        }
+        case Op::Split:
+            todo.push_back(in.x);
+            todo.push_back(in.y);
+            break;
+        case Op::Jmp:
+            todo.push_back(in.x);
+            break;
+        case Op::RepHead:
+            todo.push_back(i + 1);
+            if (in.min == 0) {
+                todo.push_back(in.y);
+            }
+            break;
+        case Op::Open:
+        case Op::Close:
+        case Op::RepInit:
+        case Op::RepIter:
+        case Op::Atomic:
+        case Op::AtomicEnd:
+        case Op::Anchor:
+            todo.push_back(i + 1);
+            break;
+        default:
+            return;
+        }
+    }
+    prog_.firstAny = false;
+}
+
+} // namespace resetra::regex

@@ -1,0 +1,578 @@
+// The backtracking interpreter. Undo records restore captures and loop
+// registers when a path is abandoned; an atomic group or a succeeding
+// look-around drops the alternatives above its marker but keeps the undo
+// records, so captures made inside are still taken back on a later failure.
+#include "regex/RegexMatcher.h"
+
+#include "regex/RegexTree.h"
+#include "regex/perl_syntax.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace resetra::regex {
+
+namespace {
+
+enum EntryKind : std::int32_t {
+    kAlt,      // resume at pc, position a
+    kCap,      // capture slot pc had value a
+    kReg,      // register pc had value a
+    kStarG,    // greedy one-unit loop at pc: may give back down to a, now at b
+    kStarL,    // lazy one-unit loop at pc: now at a, may grow up to b
+    kMarker,   // start of the atomic group or assertion at pc, entered at position a
+    kCallPush, // a recursion frame was pushed
+    kCallRet,  // a recursion returned; its frame is retired_[a]
+};
+
+enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
+
+bool IsUndo(std::int32_t kind) {
+    return kind == kCap || kind == kReg || kind == kCallPush || kind == kCallRet;
+}
+
+} // namespace
+
+RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text,
+                           const MatchLimits& limits)
+    : prog_(program), t_(text.data()), n_(static_cast<std::int32_t>(text.size())), limits_(limits) {
+    maxSteps_ = limits_.baseSteps + limits_.stepsPerUnit * static_cast<std::int64_t>(n_);
+    memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
+}
+
+bool RegexMatcher::Push(const Entry& e) {
+    if (stack_.size() >= limits_.maxStackEntries) {
+        stackFull_ = true;
+        return false;
+    }
+    stack_.push_back(e);
+    return true;
+}
+
+void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
+    if (Push({kCap, index, caps_[index], 0})) {
+        caps_[index] = value;
+    }
+}
+
+void RegexMatcher::SetReg(std::int32_t index, std::int32_t value) {
+    if (Push({kReg, index, regs_[index], 0})) {
+        regs_[index] = value;
+    }
+}
+
+bool RegexMatcher::UnitMatches(const Inst& in, char16_t c) const noexcept {
+    switch (in.flag & 0x7F) {
+    case kUnitChar:
+        return c == in.ch;
+    case kUnitCharI:
+        return perl_syntax::Fold(c) == in.ch;
+    case kUnitSet:
+        return prog_.sets[in.x].Contains(c);
+    case kUnitAny:
+        return c != u'\n';
+    default:
+        return true;
+    }
+}
+
+bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept {
+    switch (static_cast<AnchorKind>(kind)) {
+    case AnchorKind::TextStart:
+        return pos == 0;
+    case AnchorKind::LineStart:
+        return pos == 0 || (pos < n_ && t_[pos - 1] == u'\n');
+    case AnchorKind::TextEndOrLine:
+        return pos == n_ || (pos == n_ - 1 && t_[pos] == u'\n');
+    case AnchorKind::LineEnd:
+        return pos == n_ || t_[pos] == u'\n';
+    case AnchorKind::TextEnd:
+        return pos == n_;
+    case AnchorKind::WordBoundary:
+    case AnchorKind::NotWordBoundary: {
+        const bool before = pos > 0 && perl_syntax::IsWord(t_[pos - 1]);
+        const bool after = pos < n_ && perl_syntax::IsWord(t_[pos]);
+        return (before != after) == (static_cast<AnchorKind>(kind) == AnchorKind::WordBoundary);
+    }
+    }
+    return false;
+}
+
+std::size_t RegexMatcher::FindMarker() const noexcept {
+    std::size_t i = stack_.size();
+    while (i > 0) {
+        --i;
+        if (stack_[i].kind == kMarker) {
+            return i;
+        }
+    }
+    return 0; // unreachable: every end instruction has its marker below
+}
+
+void RegexMatcher::Cut(std::size_t marker) {
+    std::size_t out = marker;
+    for (std::size_t i = marker + 1; i < stack_.size(); ++i) {
+        if (IsUndo(stack_[i].kind)) {
+            stack_[out++] = stack_[i];
+        }
+    }
+    stack_.resize(out);
+}
+
+void RegexMatcher::UndoTop() {
+    const Entry e = stack_.back();
+    stack_.pop_back();
+    switch (e.kind) {
+    case kCap:
+        caps_[e.pc] = e.a;
+        break;
+    case kReg:
+        regs_[e.pc] = e.a;
+        break;
+    case kCallPush:
+        calls_.pop_back();
+        break;
+    case kCallRet: {
+        CallFrame& f = retired_[e.a];
+        std::swap(f.caps, caps_);
+        std::swap(f.regs, regs_);
+        calls_.push_back(std::move(f));
+        retired_.pop_back();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void RegexMatcher::Unwind(std::size_t marker) {
+    while (stack_.size() > marker) {
+        UndoTop();
+    }
+}
+
+void RegexMatcher::EnableMemo() {
+    memoAt_ = -1;
+    if (!prog_.memoAllowed || prog_.memoSlots == 0) {
+        return;
+    }
+    const std::uint64_t bits =
+        static_cast<std::uint64_t>(prog_.memoSlots) * (static_cast<std::uint64_t>(n_) + 1);
+    const std::uint64_t words = (bits + 63) / 64;
+    if (words * 8 > limits_.maxMemoBytes) {
+        return;
+    }
+    memo_.assign(static_cast<std::size_t>(words), 0);
+    memoOn_ = true;
+}
+
+bool RegexMatcher::MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept {
+    const std::uint64_t bit =
+        static_cast<std::uint64_t>(slot) * (static_cast<std::uint64_t>(n_) + 1) +
+        static_cast<std::uint64_t>(pos);
+    return ((memo_[bit >> 6] >> (bit & 63)) & 1u) != 0;
+}
+
+MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
+    caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
+    regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
+    captures.clear();
+    if (prog_.isLiteral) {
+        const std::u16string_view text(t_, static_cast<std::size_t>(n_));
+        const std::size_t at = text.find(prog_.literal);
+        if (at == std::u16string_view::npos) {
+            return MatchStatus::NoMatch;
+        }
+        captures.push_back(static_cast<std::int32_t>(at));
+        captures.push_back(static_cast<std::int32_t>(at + prog_.literal.size()));
+        return MatchStatus::Matched;
+    }
+    const std::int32_t last = prog_.anchoredStart ? 0 : n_;
+    for (std::int32_t start = 0; start <= last; ++start) {
+        if (prog_.lineStart && start > 0) {
+            while (start < n_ && t_[start - 1] != u'\n') {
+                ++start;
+            }
+            if (t_[start - 1] != u'\n') {
+                break;
+            }
+        }
+        if (!prog_.firstAny) {
+            while (start < n_) {
+                const char16_t c = t_[start];
+                if (c < 256 ? ((prog_.firstLow[c >> 6] >> (c & 63)) & 1u) != 0 : prog_.firstHigh) {
+                    break;
+                }
+                ++start;
+            }
+            if (start >= n_) {
+                break; // every match consumes a first unit
+            }
+        }
+        const MatchStatus status = Run(start);
+        if (status != MatchStatus::NoMatch) {
+            if (status == MatchStatus::Matched) {
+                captures.resize(2 * (static_cast<std::size_t>(prog_.groupCount) + 1));
+                for (std::int32_t g = 0; g <= prog_.groupCount; ++g) {
+                    captures[2 * g] = caps_[3 * g];
+                    captures[2 * g + 1] = caps_[3 * g + 1];
+                }
+            }
+            return status;
+        }
+    }
+    return MatchStatus::NoMatch;
+}
+
+MatchStatus RegexMatcher::Run(std::int32_t start) {
+    const Inst* code = prog_.code.data();
+    std::int32_t pc = 0;
+    std::int32_t pos = start;
+    stack_.clear();
+    for (;;) {
+        if (++steps_ > maxSteps_ || stackFull_) {
+            return MatchStatus::BudgetExhausted;
+        }
+        if (memoAt_ >= 0 && steps_ >= memoAt_) {
+            EnableMemo();
+        }
+        const Inst& in = code[pc];
+        if (memoOn_ && in.memo >= 0) {
+            const std::uint64_t bit =
+                static_cast<std::uint64_t>(in.memo) * (static_cast<std::uint64_t>(n_) + 1) +
+                static_cast<std::uint64_t>(pos);
+            std::uint64_t& word = memo_[bit >> 6];
+            const std::uint64_t mask = std::uint64_t{1} << (bit & 63);
+            if ((word & mask) != 0) {
+                goto fail;
+            }
+            word |= mask;
+        }
+        switch (in.op) {
+        case Op::Char:
+            if (pos < n_ && t_[pos] == in.ch) {
+                ++pos;
+                ++pc;
+                continue;
+            }
+            goto fail;
+        case Op::CharI:
+            if (pos < n_ && perl_syntax::Fold(t_[pos]) == in.ch) {
+                ++pos;
+                ++pc;
+                continue;
+            }
+            goto fail;
+        case Op::Set:
+            if (pos < n_ && prog_.sets[in.x].Contains(t_[pos])) {
+                ++pos;
+                ++pc;
+                continue;
+            }
+            goto fail;
+        case Op::Any:
+            if (pos < n_ && t_[pos] != u'\n') {
+                ++pos;
+                ++pc;
+                continue;
+            }
+            goto fail;
+        case Op::AnyNl:
+            if (pos < n_) {
+                ++pos;
+                ++pc;
+                continue;
+            }
+            goto fail;
+        case Op::Star: {
+            const std::int32_t room = n_ - pos;
+            const std::int32_t limit =
+                pos + (in.max == RegexTree::kInfinite ? room : std::min(room, in.max));
+            if ((in.flag & 0x80) != 0) {
+                std::int32_t e = pos;
+                while (e < limit && UnitMatches(in, t_[e])) {
+                    ++e;
+                }
+                steps_ += (e - pos) >> 5;
+                if (e - pos < in.min) {
+                    goto fail;
+                }
+                const std::int32_t low = pos + in.min;
+                if (e > low && !Push({kStarG, pc, low, e})) {
+                    goto fail;
+                }
+                pos = e;
+            } else {
+                std::int32_t e = pos;
+                const std::int32_t need = pos + in.min;
+                while (e < need && e < n_ && UnitMatches(in, t_[e])) {
+                    ++e;
+                }
+                if (e < need) {
+                    goto fail;
+                }
+                if (limit > e && !Push({kStarL, pc, e, limit})) {
+                    goto fail;
+                }
+                pos = e;
+            }
+            ++pc;
+            continue;
+        }
+        case Op::Split:
+            if (!Push({kAlt, in.y, pos, 0})) {
+                goto fail;
+            }
+            pc = in.x;
+            continue;
+        case Op::Jmp:
+            pc = in.x;
+            continue;
+        case Op::Open:
+            SetCap(3 * in.x + 2, pos);
+            ++pc;
+            continue;
+        case Op::Close:
+            SetCap(3 * in.x, caps_[3 * in.x + 2]);
+            SetCap(3 * in.x + 1, pos);
+            ++pc;
+            continue;
+        case Op::Backref: {
+            if (in.x > prog_.groupCount) {
+                goto fail;
+            }
+            const std::int32_t s = caps_[3 * in.x];
+            const std::int32_t e = caps_[3 * in.x + 1];
+            if (e < 0 || s < 0) {
+                goto fail;
+            }
+            const std::int32_t len = e - s;
+            if (len > n_ - pos) {
+                goto fail;
+            }
+            if ((in.flag & 1) != 0) {
+                for (std::int32_t k = 0; k < len; ++k) {
+                    if (perl_syntax::Fold(t_[s + k]) != perl_syntax::Fold(t_[pos + k])) {
+                        goto fail;
+                    }
+                }
+            } else if (!std::equal(t_ + s, t_ + e, t_ + pos)) {
+                goto fail;
+            }
+            steps_ += len >> 5;
+            pos += len;
+            ++pc;
+            continue;
+        }
+        case Op::Anchor:
+            if (!AnchorHolds(in.flag, pos)) {
+                goto fail;
+            }
+            ++pc;
+            continue;
+        case Op::RepInit:
+            SetReg(2 * in.x, 0);
+            SetReg(2 * in.x + 1, -1);
+            ++pc;
+            continue;
+        case Op::RepHead: {
+            const std::int32_t count = regs_[2 * in.x];
+            if (count < in.min) {
+                ++pc;
+            } else if (pos == regs_[2 * in.x + 1]) {
+                pc = in.y; // the last iteration matched nothing: Perl stops here
+            } else if (count < in.max) {
+                if ((in.flag & 1) != 0) {
+                    if (!Push({kAlt, in.y, pos, 0})) {
+                        goto fail;
+                    }
+                    ++pc;
+                } else {
+                    if (!Push({kAlt, pc + 1, pos, 0})) {
+                        goto fail;
+                    }
+                    pc = in.y;
+                }
+            } else {
+                pc = in.y;
+            }
+            continue;
+        }
+        case Op::RepIter:
+            SetReg(2 * in.x, regs_[2 * in.x] + 1);
+            SetReg(2 * in.x + 1, pos);
+            ++pc;
+            continue;
+        case Op::Assert: {
+            if (!Push({kMarker, pc, pos, 0})) {
+                goto fail;
+            }
+            if ((in.flag & 2) == 0) {
+                ++pc;
+                continue;
+            }
+            const std::int32_t nearest = pos - in.min;
+            if (nearest < 0) {
+                goto fail; // the marker reports the body's failure
+            }
+            const std::int32_t farthest = std::max(0, pos - in.max);
+            for (std::int32_t s = nearest; s > farthest; --s) {
+                if (!Push({kAlt, pc + 1, s, 0})) {
+                    goto fail;
+                }
+            }
+            pos = farthest;
+            ++pc;
+            continue;
+        }
+        case Op::AssertEnd: {
+            const std::size_t m = FindMarker();
+            const Entry marker = stack_[m];
+            const Inst& as = code[marker.pc];
+            if ((as.flag & 2) != 0 && pos != marker.a) {
+                goto fail;
+            }
+            if ((as.flag & 1) == 0) {
+                Cut(m);
+                pos = marker.a;
+                pc = as.x;
+                continue;
+            }
+            Unwind(m);
+            if (as.y >= 0) {
+                pos = marker.a;
+                pc = as.y;
+                continue;
+            }
+            goto fail;
+        }
+        case Op::Atomic:
+            if (!Push({kMarker, pc, pos, 0})) {
+                goto fail;
+            }
+            ++pc;
+            continue;
+        case Op::AtomicEnd:
+            Cut(FindMarker());
+            ++pc;
+            continue;
+        case Op::CondGroup:
+            pc = in.x <= prog_.groupCount && caps_[3 * in.x + 1] >= 0 ? pc + 1 : in.y;
+            continue;
+        case Op::Call:
+            if (!calls_.empty() && calls_.back().pos == pos) {
+                return MatchStatus::RuntimeError;
+            }
+            if (calls_.size() >= limits_.maxCallDepth) {
+                return MatchStatus::BudgetExhausted;
+            }
+            calls_.push_back({pc + 1, pos, caps_, regs_});
+            if (!Push({kCallPush, 0, 0, 0})) {
+                goto fail;
+            }
+            pc = 0;
+            continue;
+        case Op::Match: {
+            if (calls_.empty()) {
+                caps_[0] = start;
+                caps_[1] = pos;
+                return MatchStatus::Matched;
+            }
+            // Perl gives the caller back its own captures after a recursion.
+            CallFrame frame = std::move(calls_.back());
+            calls_.pop_back();
+            std::swap(frame.caps, caps_);
+            std::swap(frame.regs, regs_);
+            pc = frame.returnPc;
+            retired_.push_back(std::move(frame));
+            if (!Push({kCallRet, 0, static_cast<std::int32_t>(retired_.size() - 1), 0})) {
+                goto fail;
+            }
+            continue;
+        }
+        }
+    fail:
+        for (;;) {
+            if (stackFull_) {
+                return MatchStatus::BudgetExhausted;
+            }
+            if (stack_.empty()) {
+                return MatchStatus::NoMatch;
+            }
+            if (++steps_ > maxSteps_) {
+                return MatchStatus::BudgetExhausted;
+            }
+            Entry& e = stack_.back();
+            switch (e.kind) {
+            case kAlt:
+                pc = e.pc;
+                pos = e.a;
+                stack_.pop_back();
+                goto resume;
+            case kStarG: {
+                const Inst& st = code[e.pc];
+                const std::int32_t next = code[e.pc + 1].memo;
+                const bool useMemo = memoOn_ && next >= 0;
+                std::int32_t cur = e.b - 1;
+                const std::int32_t from = cur;
+                while (cur >= e.a &&
+                       ((st.y >= 0 && t_[cur] != st.y) || (useMemo && MemoSeen(next, cur)))) {
+                    --cur;
+                }
+                steps_ += (from - cur) >> 5;
+                if (cur < e.a) {
+                    stack_.pop_back();
+                    continue;
+                }
+                pc = e.pc + 1;
+                pos = cur;
+                if (cur == e.a) {
+                    stack_.pop_back();
+                } else {
+                    e.b = cur;
+                }
+                goto resume;
+            }
+            case kStarL: {
+                const Inst& st = code[e.pc];
+                if (e.a < e.b && UnitMatches(st, t_[e.a])) {
+                    pos = ++e.a;
+                    pc = e.pc + 1;
+                    if (e.a >= e.b) {
+                        stack_.pop_back();
+                    }
+                    goto resume;
+                }
+                stack_.pop_back();
+                continue;
+            }
+            case kMarker: {
+                const Entry marker = e;
+                stack_.pop_back();
+                const Inst& mi = code[marker.pc];
+                if (mi.op == Op::Atomic) {
+                    continue;
+                }
+                // The assertion's body failed at every way it could start.
+                if ((mi.flag & 1) != 0) {
+                    pc = mi.x;
+                    pos = marker.a;
+                    goto resume;
+                }
+                if (mi.y >= 0) {
+                    pc = mi.y;
+                    pos = marker.a;
+                    goto resume;
+                }
+                continue;
+            }
+            default:
+                UndoTop();
+                continue;
+            }
+        }
+    resume:;
+    }
+}
+
+} // namespace resetra::regex

@@ -1,0 +1,88 @@
+// RegexMatcher: runs a RegexProgram over a text with Perl's backtracking order.
+// All backtracking state lives in one heap stack (alternatives, undo records,
+// look-around and atomic markers), so depth never touches the thread's stack.
+// Work is bounded by a step budget; pure (instruction, position) pairs that
+// failed once are remembered in a bit set so classic catastrophic patterns
+// finish in polynomial time.
+#pragma once
+
+#include "regex/RegexProgram.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace resetra::regex {
+
+enum class MatchStatus : std::uint8_t {
+    NoMatch,
+    Matched,
+    BudgetExhausted, // steps, backtracking memory or recursion depth ran out
+    RuntimeError,    // endless recursion into the pattern
+};
+
+struct MatchLimits {
+    std::int64_t baseSteps = 20'000'000;
+    std::int64_t stepsPerUnit = 32;
+    std::size_t maxStackEntries = std::size_t{1} << 22;
+    std::size_t maxMemoBytes = std::size_t{32} << 20;
+    std::size_t maxCallDepth = 5000;
+    // Memoise from the first step instead of after a grace period; the
+    // differential test uses it to check that memoisation never changes answers.
+    bool memoFromStart = false;
+};
+
+class RegexMatcher {
+public:
+    RegexMatcher(const RegexProgram& program, std::u16string_view text, const MatchLimits& limits);
+
+    // Leftmost match. On Matched, captures holds start/end per group (group 0
+    // is the whole match), -1 for a group that did not take part.
+    [[nodiscard]] MatchStatus Search(std::vector<std::int32_t>& captures);
+    std::int64_t Steps() const noexcept { return steps_; }
+
+private:
+    struct Entry {
+        std::int32_t kind;
+        std::int32_t pc;
+        std::int32_t a;
+        std::int32_t b;
+    };
+    struct CallFrame {
+        std::int32_t returnPc;
+        std::int32_t pos;
+        std::vector<std::int32_t> caps;
+        std::vector<std::int32_t> regs;
+    };
+
+    MatchStatus Run(std::int32_t start);
+    bool Push(const Entry& e);
+    void SetCap(std::int32_t index, std::int32_t value);
+    void SetReg(std::int32_t index, std::int32_t value);
+    bool UnitMatches(const Inst& in, char16_t c) const noexcept;
+    bool AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept;
+    std::size_t FindMarker() const noexcept;
+    void Cut(std::size_t marker);
+    void Unwind(std::size_t marker);
+    void UndoTop();
+    void EnableMemo();
+    bool MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept;
+
+    const RegexProgram& prog_;
+    const char16_t* t_;
+    std::int32_t n_;
+    MatchLimits limits_;
+    std::int64_t steps_ = 0;
+    std::int64_t maxSteps_ = 0;
+    std::int64_t memoAt_ = 0;
+    std::vector<Entry> stack_;
+    std::vector<std::int32_t> caps_;
+    std::vector<std::int32_t> regs_;
+    std::vector<CallFrame> calls_;
+    std::vector<CallFrame> retired_;
+    std::vector<std::uint64_t> memo_;
+    bool memoOn_ = false;
+    bool stackFull_ = false;
+};
+
+} // namespace resetra::regex

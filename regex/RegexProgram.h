@@ -1,0 +1,73 @@
+// RegexProgram: the compiled form of a pattern, a list of instructions for the
+// backtracking matcher plus what the search needs to skip hopeless start
+// positions (a first-unit filter, anchoring) and to bound its work (memo slots).
+#pragma once
+
+#include "regex/CharSet.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace resetra::regex {
+
+enum class Op : std::uint8_t {
+    Char,  // ch
+    CharI, // ch folded; matches either case
+    Set,   // x: set index
+    Any,   // any unit but '\n'
+    AnyNl, // any unit
+    Star, // one-unit loop: unit kind in flag, ch / x operand, min..max, y: unit that must follow or
+          // -1
+    Split,   // try x, on failure y
+    Jmp,     // x
+    Open,    // x: group
+    Close,   // x: group
+    Backref, // x: group, flag 1: case-insensitive
+    Anchor,  // flag: AnchorKind
+    RepInit, // x: register pair
+    RepHead, // x: register pair, min..max, flag 1: greedy, y: exit
+    RepIter, // x: register pair
+    Assert, // flag: 1 negated, 2 behind; min..max: body width; x: continue when true, y: when false
+            // (-1 fail)
+    AssertEnd, //
+    Atomic,    //
+    AtomicEnd, //
+    CondGroup, // x: group, y: target when the group has not matched
+    Call,      // (?R)
+    Match,     //
+};
+
+struct Inst {
+    Op op = Op::Match;
+    std::uint8_t flag = 0;
+    char16_t ch = 0;
+    std::int32_t x = 0;
+    std::int32_t y = -1;
+    std::int32_t min = 0;
+    std::int32_t max = 0;
+    std::int32_t memo = -1; // memo slot, or -1
+};
+
+class RegexProgram {
+public:
+    std::vector<Inst> code;
+    std::vector<CharSet> sets;
+    std::int32_t groupCount = 0;
+    std::int32_t registerPairs = 0;
+    std::int32_t memoSlots = 0;
+    bool memoAllowed = false;
+    bool hasRecursion = false;
+    // Start positions: only 0 (anchored), 0 and after each '\n' (leading .*), or all.
+    bool anchoredStart = false;
+    bool lineStart = false;
+    // A pattern that is nothing but case-sensitive units is searched as a string.
+    bool isLiteral = false;
+    std::u16string literal;
+    // First-unit filter for start positions; unused when firstAny.
+    bool firstAny = true;
+    bool firstHigh = false;
+    std::uint64_t firstLow[4] = {0, 0, 0, 0};
+};
+
+} // namespace resetra::regex

@@ -1,0 +1,78 @@
+// RegexTree: the parsed form of a pattern, a flat array of nodes that refer to
+// their children by index. Flat storage lets the parser and the compiler walk
+// patterns of any nesting depth with explicit stacks instead of recursion.
+#pragma once
+
+#include "regex/CharSet.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace resetra::regex {
+
+enum class NodeKind : std::uint8_t {
+    Empty,
+    Char,    // ch, icase
+    Set,     // index into sets
+    Any,     // dotAll: also a line end
+    Seq,     // kids in order
+    Alt,     // kids as alternatives, left first
+    Capture, // group number in index, one kid
+    Repeat,  // min, max (kInfinite), greedy, one kid
+    Backref, // group number in index, icase
+    Anchor,  // anchor kind in index
+    Look,    // negated, behind, one kid
+    Atomic,  // one kid
+    Cond,    // condition: group number in index, or a Look node in cond; kids yes [, no]
+    Recurse, // (?R)
+};
+
+enum class AnchorKind : std::uint8_t {
+    TextStart,       // \A and ^
+    LineStart,       // ^ under (?m)
+    TextEndOrLine,   // \Z and $: the end or just before a final line end
+    LineEnd,         // $ under (?m)
+    TextEnd,         // \z
+    WordBoundary,    // \b
+    NotWordBoundary, // \B
+};
+
+struct RegexNode {
+    NodeKind kind = NodeKind::Empty;
+    bool icase = false;
+    bool greedy = true;
+    bool negated = false;
+    bool behind = false;
+    bool dotAll = false;
+    char16_t ch = 0;
+    std::int32_t index = 0;
+    std::int32_t cond = -1;
+    std::int32_t min = 0;
+    std::int32_t max = 0;
+    std::vector<std::int32_t> kids;
+    // Shortest and longest text the node can match (kInfinite: unbounded).
+    std::int32_t minWidth = 0;
+    std::int32_t maxWidth = 0;
+};
+
+class RegexTree {
+public:
+    static constexpr std::int32_t kInfinite = 0x3FFFFFFF;
+
+    std::int32_t Add(RegexNode node) {
+        nodes.push_back(std::move(node));
+        return static_cast<std::int32_t>(nodes.size() - 1);
+    }
+    // Fills minWidth/maxWidth of every node below the root, children first.
+    void ComputeWidths();
+
+    std::vector<RegexNode> nodes;
+    std::vector<CharSet> sets;
+    std::int32_t root = -1;
+    std::int32_t groupCount = 0;
+    bool hasBackref = false;
+    bool hasRecursion = false;
+    bool hasGroupCondition = false;
+};
+
+} // namespace resetra::regex
