@@ -1,0 +1,242 @@
+// Chain loading and the Winlogon callbacks. LoadChain picks the next GINA from
+// the chaining mode and the configured names, refuses to chain to this
+// library itself under any spelling, and falls back to MSGINA.DLL.
+#include "gina/cMvGINAChain.h"
+
+#include "gina/ChainFailureTexts.h"
+#include "gina/GinaProcess.h"
+#include "gina/HookedDialogBoxParam.h"
+#include "gina/cMvGINALog.h"
+#include "gina/cMvGINARegistry.h"
+#include "support/WideFormat.h"
+
+namespace {
+
+const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
+const wchar_t* const kWizardsPolicyKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
+const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const wchar_t* const kMsGina = L"MSGINA.DLL";
+const wchar_t* const kEntrustGina = L"pssogina.dll";
+const wchar_t* const kLibraryFileName = L"ResetraGINAx64.dll";
+
+// Winlogon asks for this when the library would chain to itself: loading
+// ourselves as the next GINA would recurse through WlxNegotiate.
+constexpr LONG kChainsToItself = ERROR_CIRCULAR_DEPENDENCY;
+
+bool EqualIgnoringCase(const std::optional<std::wstring>& value, const wchar_t* expected) {
+    return value && lstrcmpiW(value->c_str(), expected) == 0;
+}
+
+const wchar_t* OrNull(const std::optional<std::wstring>& value) {
+    return value ? value->c_str() : L"(null)";
+}
+
+template <typename Fn>
+bool Resolve(HMODULE module, const char* name, Fn& slot) {
+    slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return slot != nullptr;
+}
+
+} // namespace
+
+LONG cMvGINAChain::LoadGina(const wchar_t* fileName) noexcept {
+    if (fileName == nullptr) {
+        return NoFileName;
+    }
+    if (*fileName == L'\0') {
+        return EmptyFileName;
+    }
+    cMvGINALog& log = StubLog();
+    log.Write(cMvGINALog::LevelInformation, L"Loading GINA: '%s'", fileName);
+
+    unique_hmodule module(LoadLibraryW(fileName));
+    if (!module) {
+        const LONG code = static_cast<LONG>(GetLastError());
+        log.Write(cMvGINALog::LevelError, L"Error loading GINA '%s'. Errorcode %ld.", fileName,
+                  code);
+        return code;
+    }
+    if (module.get() == OwnModule()) {
+        // A full path, another spelling or a copy loaded under our name all end
+        // here: chaining to ourselves would recurse until the stack overflows.
+        module.reset();
+        log.Write(cMvGINALog::LevelError,
+                  L"GINA '%s' is this library itself and cannot be chained to. Errorcode %ld.",
+                  fileName, kChainsToItself);
+        return kChainsToItself;
+    }
+
+    GinaEntryPoints entry;
+    HMODULE h = module.get();
+    struct Required {
+        const char* name;
+        const wchar_t* wideName;
+        bool (*resolve)(HMODULE, GinaEntryPoints&);
+    };
+#define RESETRA_ENTRY(field, fn)                                                                   \
+    {                                                                                              \
+#fn, L## #fn, [](HMODULE m, GinaEntryPoints & e) { return Resolve(m, #fn, e.field); }      \
+    }
+    static const Required required[] = {
+        RESETRA_ENTRY(Negotiate, WlxNegotiate),
+        RESETRA_ENTRY(Initialize, WlxInitialize),
+        RESETRA_ENTRY(DisplaySASNotice, WlxDisplaySASNotice),
+        RESETRA_ENTRY(LoggedOutSAS, WlxLoggedOutSAS),
+        RESETRA_ENTRY(ActivateUserShell, WlxActivateUserShell),
+        RESETRA_ENTRY(LoggedOnSAS, WlxLoggedOnSAS),
+        RESETRA_ENTRY(DisplayLockedNotice, WlxDisplayLockedNotice),
+        RESETRA_ENTRY(IsLockOk, WlxIsLockOk),
+        RESETRA_ENTRY(WkstaLockedSAS, WlxWkstaLockedSAS),
+        RESETRA_ENTRY(IsLogoffOk, WlxIsLogoffOk),
+        RESETRA_ENTRY(Logoff, WlxLogoff),
+        RESETRA_ENTRY(Shutdown, WlxShutdown),
+    };
+    static const Required optional[] = {
+        RESETRA_ENTRY(StartApplication, WlxStartApplication),
+        RESETRA_ENTRY(ScreenSaverNotify, WlxScreenSaverNotify),
+        RESETRA_ENTRY(NetworkProviderLoad, WlxNetworkProviderLoad),
+        RESETRA_ENTRY(DisplayStatusMessage, WlxDisplayStatusMessage),
+        RESETRA_ENTRY(GetStatusMessage, WlxGetStatusMessage),
+        RESETRA_ENTRY(RemoveStatusMessage, WlxRemoveStatusMessage),
+        RESETRA_ENTRY(GetConsoleSwitchCredentials, WlxGetConsoleSwitchCredentials),
+        RESETRA_ENTRY(ReconnectNotify, WlxReconnectNotify),
+        RESETRA_ENTRY(DisconnectNotify, WlxDisconnectNotify),
+    };
+#undef RESETRA_ENTRY
+    for (const Required& fn : required) {
+        if (!fn.resolve(h, entry)) {
+            const LONG code = static_cast<LONG>(GetLastError());
+            log.Write(cMvGINALog::LevelError,
+                      L"Error getting address of function %s. Errorcode %ld.", fn.wideName, code);
+            // The half-resolved GINA is released before any fallback loads.
+            return code;
+        }
+    }
+    for (const Required& fn : optional) {
+        if (!fn.resolve(h, entry)) {
+            log.Write(cMvGINALog::LevelWarning,
+                      L"Error getting address of function %s. Errorcode %ld.", fn.wideName,
+                      static_cast<LONG>(GetLastError()));
+        }
+    }
+    m_entry = entry;
+    m_module = std::move(module);
+    return 0;
+}
+
+LONG cMvGINAChain::LoadChain() noexcept {
+    cMvGINALog& log = StubLog();
+    std::optional<std::wstring> oldGina;
+    std::optional<std::wstring> ginaToLoad;
+    std::optional<std::wstring> winlogonGina;
+    DWORD mode = 0;
+    DWORD fallback = 1;
+    {
+        cMvGINARegistry registry;
+        if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == ERROR_SUCCESS) {
+            log.ReadSettings(registry);
+            (void)registry.GetString(kGinaKey, L"Old GINA Location", oldGina);
+            (void)registry.GetString(kWizardsPolicyKey, L"GINAToLoad", ginaToLoad);
+            (void)registry.GetString(kWinlogonKey, L"GINADll", winlogonGina);
+            if (registry.GetDword(kWizardsPolicyKey, L"GINAChainingMode", mode) != 0) {
+                mode = 0;
+            }
+            if (registry.GetDword(kWizardsPolicyKey, L"LoadMSGINAOnChainingFailure", fallback) !=
+                0) {
+                fallback = 1;
+            }
+            registry.Close();
+        }
+    }
+
+    const bool entrust = EqualIgnoringCase(winlogonGina, kEntrustGina);
+    const bool self = EqualIgnoringCase(oldGina, kLibraryFileName);
+
+    log.Write(cMvGINALog::LevelInformation, L"Loading ResetraGINA.dll.");
+    log.Write(cMvGINALog::LevelInformation,
+              L"Original GINA: '%s', GINA To Load: '%s'. GINA Chaining Mode '%ld'.",
+              OrNull(oldGina), OrNull(ginaToLoad), static_cast<LONG>(mode));
+    if (entrust) {
+        log.Write(cMvGINALog::LevelInformation, L"Entrust GINA detected.");
+    }
+
+    const wchar_t* chosen = kMsGina;
+    if (mode == 1) {
+        chosen = kMsGina;
+    } else if (mode == 2) {
+        chosen = ginaToLoad ? ginaToLoad->c_str() : kMsGina;
+    } else if (!entrust && !self && oldGina && !oldGina->empty()) {
+        chosen = oldGina->c_str();
+    }
+
+    const LONG code = LoadGina(chosen);
+    if (code != 0) {
+        if (fallback == 0) {
+            log.Write(cMvGINALog::LevelError, L"Error loading GINA '%s'. Errorcode %ld", chosen,
+                      code);
+            return code;
+        }
+        log.Write(cMvGINALog::LevelWarning,
+                  L"Error loading GINA '%s'. Trying to load MSGINA.DLL Errorcode %ld", chosen,
+                  code);
+        const LONG fallbackCode = LoadGina(kMsGina);
+        if (fallbackCode != 0) {
+            log.Write(cMvGINALog::LevelError, L"Error loading MS GINA. Errorcode %ld",
+                      fallbackCode);
+            return code;
+        }
+        if (*chosen != L'\0') {
+            PrepareChainingFailureNotice(chosen, code);
+        }
+    }
+    log.Write(cMvGINALog::LevelInformation, L"ResetraGINA.dll loaded.");
+    return 0;
+}
+
+void cMvGINAChain::PrepareChainingFailureNotice(const std::wstring& chosenName,
+                                                LONG code) noexcept {
+    try {
+        std::wstring title;
+        std::wstring format;
+        GetChainFailureTexts(title, format);
+        m_noticeText = FormatWide(format.c_str(), chosenName.c_str(), code);
+        m_noticeTitle = std::move(title);
+        m_showChainingFailure = true;
+    } catch (...) {
+        // Without memory for the texts there is no notice; the chain works.
+        m_showChainingFailure = false;
+    }
+}
+
+void cMvGINAChain::HookDispatchTable(HANDLE winlogon, PVOID dispatchTable) noexcept {
+    m_dispatch = static_cast<PWLX_DISPATCH_VERSION_1_0>(dispatchTable);
+    m_winlogon = winlogon;
+    if (m_dispatch != nullptr) {
+        m_winlogonDialogBoxParam = m_dispatch->WlxDialogBoxParam;
+        m_dispatch->WlxDialogBoxParam = &HookedDialogBoxParam;
+    }
+}
+
+int cMvGINAChain::CallWinlogonDialogBoxParam(HANDLE instance, LPWSTR dialogTemplate, HWND owner,
+                                             DLGPROC dialogProc, LPARAM parameter) const noexcept {
+    if (m_winlogonDialogBoxParam == nullptr) {
+        return NoWinlogon;
+    }
+    return m_winlogonDialogBoxParam(m_winlogon, instance, dialogTemplate, owner, dialogProc,
+                                    parameter);
+}
+
+int cMvGINAChain::WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
+                                     UINT style) const noexcept {
+    if (m_dispatch == nullptr || m_dispatch->WlxMessageBox == nullptr) {
+        return NoWinlogon;
+    }
+    return m_dispatch->WlxMessageBox(m_winlogon, owner, text, title, style);
+}
+
+void cMvGINAChain::ShowChainingFailureNotice() noexcept {
+    // Until the library's own error dialog takes over, Winlogon's message box
+    // tells the user.
+    (void)WinlogonMessageBox(nullptr, m_noticeText.data(), m_noticeTitle.data(),
+                             MB_OK | MB_ICONERROR);
+}

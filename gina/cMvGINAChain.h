@@ -1,0 +1,88 @@
+// The process-wide object of the chaining code: the chained GINA's module and
+// entry points, the Winlogon dispatch table and handle saved in WlxInitialize,
+// and the pending chaining-failure notice. Loading the chain and calling back
+// into Winlogon happen here; the exports only forward.
+#pragma once
+
+#include <windows.h>
+#include "gina/WinWlx.h"
+
+#include "support/UniqueHandle.h"
+
+#include <optional>
+#include <string>
+
+// Entry points of a GINA, in the order they are resolved.
+struct GinaEntryPoints {
+    decltype(&::WlxNegotiate) Negotiate = nullptr;
+    decltype(&::WlxInitialize) Initialize = nullptr;
+    decltype(&::WlxDisplaySASNotice) DisplaySASNotice = nullptr;
+    decltype(&::WlxLoggedOutSAS) LoggedOutSAS = nullptr;
+    decltype(&::WlxActivateUserShell) ActivateUserShell = nullptr;
+    decltype(&::WlxLoggedOnSAS) LoggedOnSAS = nullptr;
+    decltype(&::WlxDisplayLockedNotice) DisplayLockedNotice = nullptr;
+    decltype(&::WlxWkstaLockedSAS) WkstaLockedSAS = nullptr;
+    decltype(&::WlxIsLockOk) IsLockOk = nullptr;
+    decltype(&::WlxIsLogoffOk) IsLogoffOk = nullptr;
+    decltype(&::WlxLogoff) Logoff = nullptr;
+    decltype(&::WlxShutdown) Shutdown = nullptr;
+    decltype(&::WlxStartApplication) StartApplication = nullptr;
+    decltype(&::WlxScreenSaverNotify) ScreenSaverNotify = nullptr;
+    decltype(&::WlxNetworkProviderLoad) NetworkProviderLoad = nullptr;
+    decltype(&::WlxDisplayStatusMessage) DisplayStatusMessage = nullptr;
+    decltype(&::WlxGetStatusMessage) GetStatusMessage = nullptr;
+    decltype(&::WlxRemoveStatusMessage) RemoveStatusMessage = nullptr;
+    decltype(&::WlxGetConsoleSwitchCredentials) GetConsoleSwitchCredentials = nullptr;
+    decltype(&::WlxReconnectNotify) ReconnectNotify = nullptr;
+    decltype(&::WlxDisconnectNotify) DisconnectNotify = nullptr;
+};
+
+class cMvGINAChain {
+public:
+    // Result codes of LoadGina besides Win32 codes.
+    static constexpr LONG NoFileName = -19;
+    static constexpr LONG EmptyFileName = -18;
+    // Result of the Winlogon callbacks before WlxInitialize saved them.
+    static constexpr int NoWinlogon = -123;
+
+    cMvGINAChain() noexcept = default;
+    ~cMvGINAChain() = default;
+    cMvGINAChain(const cMvGINAChain&) = delete;
+    cMvGINAChain& operator=(const cMvGINAChain&) = delete;
+
+    // Reads the chain configuration, loads the chosen GINA (falling back to
+    // MSGINA.DLL when allowed) and prepares the notice of a failed chain.
+    [[nodiscard]] LONG LoadChain() noexcept;
+    // Loads one GINA and resolves its entry points, replacing the current one.
+    [[nodiscard]] LONG LoadGina(const wchar_t* fileName) noexcept;
+
+    // Saves Winlogon's handle and table and puts the dialog hook into the
+    // table's WlxDialogBoxParam entry.
+    void HookDispatchTable(HANDLE winlogon, PVOID dispatchTable) noexcept;
+
+    [[nodiscard]] int CallWinlogonDialogBoxParam(HANDLE instance, LPWSTR dialogTemplate, HWND owner,
+                                                 DLGPROC dialogProc,
+                                                 LPARAM parameter) const noexcept;
+    [[nodiscard]] int WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
+                                         UINT style) const noexcept;
+
+    // Shows the chaining-failure notice prepared by LoadChain.
+    void ShowChainingFailureNotice() noexcept;
+
+    [[nodiscard]] const GinaEntryPoints& Chained() const noexcept { return m_entry; }
+    [[nodiscard]] bool ShowChainingFailure() const noexcept { return m_showChainingFailure; }
+    [[nodiscard]] const std::wstring& NoticeText() const noexcept { return m_noticeText; }
+    [[nodiscard]] const std::wstring& NoticeTitle() const noexcept { return m_noticeTitle; }
+
+private:
+    void PrepareChainingFailureNotice(const std::wstring& chosenName, LONG code) noexcept;
+
+    unique_hmodule m_module;
+    GinaEntryPoints m_entry;
+    PWLX_DISPATCH_VERSION_1_0 m_dispatch = nullptr;
+    HANDLE m_winlogon = nullptr;
+    PWLX_DIALOG_BOX_PARAM m_winlogonDialogBoxParam = nullptr;
+    bool m_showChainingFailure = false;
+    std::wstring m_noticeTitle;
+    std::wstring m_noticeText;
+};

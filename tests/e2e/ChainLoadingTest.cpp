@@ -1,0 +1,248 @@
+// Which GINA the library chains to: chaining modes, Entrust and self
+// detection, the 32-bit registry view preferred over the native one, the
+// fallback to MSGINA.DLL with its notice, and the guard that never lets the
+// library chain to itself under any name.
+#include "tests/e2e/SimWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace simworld;
+
+namespace {
+
+const char* const kNegotiateOnly = "set chained.dialogs 0\nset msgbox.answer 1\n"
+                                   "negotiate\ninitialize\n";
+
+class ChainLoading : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
+    }
+    void TearDown() override { RegistrySetup::CleanAll(); }
+
+    // File name of the GINA that answered WlxNegotiate, or "" if none did.
+    std::string LoadedGina(const std::wstring& hostDir = L"") {
+        EXPECT_EQ(0u, run.Run(kNegotiateOnly, hostDir));
+        const Fields negotiate = run.Events().FieldsOf("chained WlxNegotiate");
+        return negotiate.count("module") ? negotiate.at("module") : "";
+    }
+
+    bool LogHas(const std::string& text) const {
+        const auto lines = run.StubLogLines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+    std::string Log() const {
+        std::string text;
+        for (const auto& line : run.StubLogLines()) {
+            text += line + "\n";
+        }
+        return text;
+    }
+    bool Negotiated() const {
+        return run.Events().FieldsOf("host return WlxNegotiate").at("result") == "0x1";
+    }
+    bool NoticeShown() const { return run.Events().Has("host dispatch WlxMessageBox"); }
+
+    SimRun run;
+};
+
+TEST_F(ChainLoading, WithoutAnyConfigurationLoadsMsGina) {
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(Negotiated());
+    EXPECT_TRUE(LogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
+                       "Chaining Mode '0'."))
+        << Log();
+    EXPECT_TRUE(LogHas("Information: ResetraGINA.dll loaded."));
+    EXPECT_FALSE(NoticeShown());
+}
+
+TEST_F(ChainLoading, ModeZeroChainsToTheGinaConfiguredBefore) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
+    EXPECT_EQ("SimGina.dll", LoadedGina());
+    EXPECT_TRUE(LogHas("Information: Loading GINA: 'SimGina.dll'")) << Log();
+}
+
+TEST_F(ChainLoading, ModeSevenIsTakenForModeZero) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 7);
+    EXPECT_EQ("SimGina.dll", LoadedGina());
+}
+
+TEST_F(ChainLoading, ModeOneLoadsMsGinaWhateverIsConfigured) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
+    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 1);
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+}
+
+TEST_F(ChainLoading, ModeTwoLoadsGinaToLoadOrMsGinaWithoutIt) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll");
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
+    EXPECT_EQ("SimGina.dll", LoadedGina());
+}
+
+TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
+    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"");
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(LogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
+        << Log();
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_TRUE(Negotiated());
+}
+
+TEST_F(ChainLoading, OldGinaLocationNamingThisLibraryInCapitalsIsNeverLoaded) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL");
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_FALSE(NoticeShown());
+}
+
+TEST_F(ChainLoading, EntrustGinaInWinlogonMakesModeZeroLoadMsGina) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
+    RegistrySetup::SetString(kWinlogonKey, L"GINADll", L"PSSOGINA.DLL");
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(LogHas("Information: Entrust GINA detected.")) << Log();
+}
+
+TEST_F(ChainLoading, ThirtyTwoBitViewIsPreferredOverTheNativeView) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll",
+                             KEY_WOW64_32KEY);
+    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
+}
+
+TEST_F(ChainLoading, NativeViewIsReadWhenTheThirtyTwoBitViewHasNoSuchKey) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2, KEY_WOW64_64KEY);
+    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll",
+                             KEY_WOW64_64KEY);
+    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
+}
+
+TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBeforeChainedInit) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(Negotiated());
+    EXPECT_TRUE(LogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
+                       "Errorcode 126"))
+        << Log();
+    const Journal& journal = run.Events();
+    const int notice = journal.IndexOf("host dispatch WlxMessageBox");
+    ASSERT_GE(notice, 0) << journal.Dump();
+    EXPECT_LT(notice, journal.IndexOf("chained WlxInitialize"));
+    const std::string& line = journal.Lines()[static_cast<size_t>(notice)];
+    EXPECT_NE(std::string::npos, line.find("('NoSuchGina.dll')")) << line;
+    EXPECT_NE(std::string::npos, line.find("Errorcode:\\s126")) << line;
+    EXPECT_NE(std::string::npos,
+              line.find("title=Resetra\\s-\\sError\\sloading\\sthe\\snext\\sGINA"))
+        << line;
+}
+
+TEST_F(ChainLoading, InitializeReturnsTheChainedResultWhateverTheNoticeAnswered) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
+    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset msgbox.answer 2\n"
+                          "set chained.result.WlxInitialize 0x3\nnegotiate\ninitialize\n"));
+    EXPECT_EQ("0x3", run.Events().FieldsOf("host return WlxInitialize").at("result"));
+}
+
+TEST_F(ChainLoading, WithFallbackOffAFailedGinaFailsNegotiation) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
+    RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
+    EXPECT_EQ("", LoadedGina());
+    EXPECT_FALSE(Negotiated());
+    EXPECT_TRUE(LogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126")) << Log();
+    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 126"));
+}
+
+TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll");
+    // A host folder without MSGINA.DLL; the chosen GINA is found by full path.
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location",
+                             SimDir() + L"\\SimGinaNoActivateUserShell.dll");
+    EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
+    EXPECT_FALSE(Negotiated());
+    EXPECT_TRUE(LogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
+                       "127."))
+        << Log();
+    EXPECT_TRUE(LogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
+    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
+}
+
+TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoDisconnectNotify.dll");
+    EXPECT_EQ("SimGinaNoDisconnectNotify.dll", LoadedGina());
+    size_t warnings = 0;
+    for (const auto& line : run.StubLogLines()) {
+        warnings += line.find(" Warning: ") != std::string::npos;
+    }
+    EXPECT_EQ(1u, warnings) << Log();
+    EXPECT_TRUE(LogHas("Warning: Error getting address of function WlxDisconnectNotify. "
+                       "Errorcode 127."));
+}
+
+TEST_F(ChainLoading, GinaWithoutActivateUserShellIsNotUsed) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll");
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(NoticeShown());
+}
+
+TEST_F(ChainLoading, RefusingNegotiationOfTheChainedGinaFailsNegotiation) {
+    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRefuses.dll");
+    EXPECT_EQ("SimGinaRefuses.dll", LoadedGina());
+    EXPECT_FALSE(Negotiated());
+    EXPECT_TRUE(LogHas("Error: Wlx negotiation failed.")) << Log();
+}
+
+TEST_F(ChainLoading, ChosenMsGinaThatFailsIsTriedOnceMore) {
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 1);
+    EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
+    size_t attempts = 0;
+    for (const auto& line : run.StubLogLines()) {
+        attempts += line.find("Information: Loading GINA: 'MSGINA.DLL'") != std::string::npos;
+    }
+    EXPECT_EQ(2u, attempts) << Log();
+}
+
+// The library must never chain to itself: Winlogon would recurse through
+// WlxNegotiate until its stack overflows at boot.
+struct SelfSpelling {
+    const char* name;
+    DWORD mode;
+    bool fullPath;
+    const wchar_t* fileName;
+};
+
+class SelfChainingGuard : public ChainLoading,
+                          public ::testing::WithParamInterface<SelfSpelling> {};
+
+TEST_P(SelfChainingGuard, RefusesTheLibraryItselfAndFallsBackToMsGina) {
+    const SelfSpelling& spelling = GetParam();
+    const std::wstring product = ProductDll();
+    const std::wstring name = spelling.fullPath ? product : std::wstring(spelling.fileName);
+    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", spelling.mode);
+    RegistrySetup::SetString(spelling.mode == 2 ? kWizardsKey : kGinaKey,
+                             spelling.mode == 2 ? L"GINAToLoad" : L"Old GINA Location", name);
+    EXPECT_EQ("MSGINA.DLL", LoadedGina());
+    EXPECT_TRUE(Negotiated());
+    EXPECT_TRUE(LogHas("is this library itself and cannot be chained to")) << Log();
+    EXPECT_EQ(1u, run.Events().Count("chained WlxNegotiate"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySpellingAndMode, SelfChainingGuard,
+    ::testing::Values(SelfSpelling{"FullPathModeZero", 0, true, nullptr},
+                      SelfSpelling{"FullPathModeTwo", 2, true, nullptr},
+                      SelfSpelling{"FullPathModeSeven", 7, true, nullptr},
+                      SelfSpelling{"NameModeTwo", 2, false, L"ResetraGINAx64.dll"},
+                      SelfSpelling{"NoExtensionModeTwo", 2, false, L"ResetraGINAx64"},
+                      SelfSpelling{"NoExtensionModeZero", 0, false, L"resetraginax64"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
