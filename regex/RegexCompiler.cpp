@@ -512,10 +512,9 @@ void RegexCompiler::AnalyseStart() {
             todo.push_back(in.x);
             break;
         case Op::RepHead:
+            // Even with a minimum the body may match nothing, so the exit counts.
             todo.push_back(i + 1);
-            if (in.min == 0) {
-                todo.push_back(in.y);
-            }
+            todo.push_back(in.y);
             break;
         case Op::Open:
         case Op::Close:

@@ -187,6 +187,11 @@ void RegexParser::SkipIgnorable() {
                 continue;
             }
         }
+        // An empty \Q\E quotes nothing and is as invisible as a comment.
+        if (p_.substr(i_, 4) == u"\\Q\\E" || p_.substr(i_) == u"\\Q") {
+            i_ += std::min<std::size_t>(4, p_.size() - i_);
+            continue;
+        }
         if (p_.substr(i_, 3) == u"(?#") {
             const std::size_t end = p_.find(u')', i_ + 3);
             if (end == std::u16string_view::npos) {
@@ -490,6 +495,8 @@ void RegexParser::Quantify(std::int32_t min, std::int32_t max) {
     rep.min = min;
     rep.max = max;
     bool possessive = false;
+    // Perl looks for the lazy or possessive mark after comments and (?x) space.
+    SkipIgnorable();
     if (!AtEnd() && p_[i_] == u'?') {
         rep.greedy = false;
         ++i_;
@@ -710,8 +717,17 @@ RegexParser::ClassItem RegexParser::ParseClassItem(CharSet& set) {
             ++j;
         }
         if (j + 1 < p_.size() && p_[j] == u':' && p_[j + 1] == u']' && j > nameStart) {
-            if (!perl_syntax::AddPosixClass(p_.substr(nameStart, j - nameStart), negated, set)) {
+            // Under (?i) Perl folds the class before negating it: [:^upper:]
+            // then excludes lower-case letters too.
+            CharSet named;
+            if (!perl_syntax::AddPosixClass(p_.substr(nameStart, j - nameStart), false, named)) {
                 Fail("ill-formed regular expression");
+            }
+            named.Finish(false, flags_.icase);
+            if (negated) {
+                set.AddComplementOf(named);
+            } else {
+                set.AddSet(named);
             }
             i_ = j + 2;
             return {};

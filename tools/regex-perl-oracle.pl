@@ -7,6 +7,7 @@
 # regex compiler, so it is applied here before compiling.
 use strict;
 no warnings;
+use re 'eval';
 
 sub units { my ($hex) = @_; return join '', map { chr hex } ($hex =~ /(....)/g); }
 
@@ -39,6 +40,8 @@ while (my $line = <STDIN>) {
     chomp $line;
     my ($ph, $sh) = split /\t/, $line, -1;
     my $p = quote_regions(units($ph));
+    # (?^...) would also reset the ASCII rules chosen below.
+    $p =~ s/(?<!\\)\(\?\^/(?^aa/g;
     my $s = units($sh);
     # /aa: \d \w \s, POSIX classes and \b use ASCII rules, as the engine does.
     my $re = eval { qr/$p/aa };
@@ -51,6 +54,25 @@ while (my $line = <STDIN>) {
         alarm 0;
         $r;
     };
+    my $error = $@;
     alarm 0;
-    print $timedOut ? "T\n" : defined $m ? "$m\n" : "E\n";
+    my $answer = $timedOut ? 'T' : defined $m ? $m : $error =~ /^panic/ ? 'P' : 'E';
+    # Second opinion on the same question with perl's start-of-match
+    # optimiser defeated by a leading code block. Not valid with (?R).
+    my $second = '-';
+    if (($answer eq '0' || $answer eq '1') && $p !~ /\(\?R\)/) {
+        my $g = eval { qr/(?:(?{})|x)(?:$p)/aa };
+        if (defined $g) {
+            $second = eval {
+                local $SIG{ALRM} = sub { die "timeout\n" };
+                alarm 2;
+                my $r = ($s =~ $g) ? 1 : 0;
+                alarm 0;
+                $r;
+            };
+            alarm 0;
+            $second = '-' unless defined $second;
+        }
+    }
+    print "$answer$second\n";
 }

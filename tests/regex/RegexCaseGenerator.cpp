@@ -1,0 +1,375 @@
+// Grammar-driven pattern generation; about one pattern in twelve is broken on
+// purpose so that compile errors are compared too.
+#include "tests/regex/RegexCaseGenerator.h"
+
+#include <algorithm>
+
+namespace resetra::regex::test {
+
+namespace {
+
+constexpr char16_t kAlphabet[] =
+    u"aabbcxyABXY01_ -.\n\t\u00e9\u00c9\u00fc\u00dc\u00ff\u0178\u0416\u0436";
+constexpr int kAlphabetSize = sizeof(kAlphabet) / sizeof(kAlphabet[0]) - 1;
+constexpr const char16_t* kPosix[] = {u"alpha", u"digit", u"alnum", u"space",  u"upper",
+                                      u"lower", u"punct", u"word",  u"xdigit", u"blank",
+                                      u"cntrl", u"graph", u"print"};
+
+bool IsMeta(char16_t c) {
+    return std::u16string_view(u"\\^$.|?*+()[]{}#").find(c) != std::u16string_view::npos;
+}
+
+} // namespace
+
+char16_t RegexCaseGenerator::Letter() {
+    return kAlphabet[Pick(kAlphabetSize)];
+}
+
+void RegexCaseGenerator::Literal(std::u16string& out) {
+    char16_t c = Letter();
+    used_.push_back(c);
+    if (c == u'\n') {
+        out += Chance(50) ? u"\\n" : u"\\x0a";
+        return;
+    }
+    if (c == u'\t') {
+        out += u"\\t";
+        return;
+    }
+    if (c == u' ') {
+        out += Chance(50) ? u"\\ " : u"[ ]"; // stays literal under (?x)
+        return;
+    }
+    if (c >= 0x80 && Chance(30)) {
+        const char16_t* hex = u"0123456789abcdef";
+        out += u"\\x{";
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            out.push_back(hex[(c >> shift) & 15]);
+        }
+        out.push_back(u'}');
+        return;
+    }
+    if (IsMeta(c) || (Chance(5) && !(c >= u'a' && c <= u'z') && !(c >= u'A' && c <= u'Z') &&
+                      !(c >= u'0' && c <= u'9'))) {
+        out.push_back(u'\\');
+    }
+    out.push_back(c);
+}
+
+void RegexCaseGenerator::Set(std::u16string& out) {
+    out.push_back(u'[');
+    // A negated set with negated classes inside is often empty, and perl 5.36
+    // mis-handles empty sets (even panics), so keep those apart.
+    const bool negated = Chance(30);
+    if (negated) {
+        out.push_back(u'^');
+    }
+    const int items = 1 + Pick(3);
+    for (int i = 0; i < items; ++i) {
+        switch (Pick(6)) {
+        case 0: {
+            char16_t lo = static_cast<char16_t>(u'a' + Pick(6));
+            char16_t hi = static_cast<char16_t>(lo + Pick(5));
+            if (Chance(20)) {
+                lo = static_cast<char16_t>(u'A' + Pick(6));
+                hi = static_cast<char16_t>(lo + Pick(26 - (lo - u'A')));
+            }
+            out.push_back(lo);
+            out.push_back(u'-');
+            out.push_back(hi);
+            used_.push_back(lo);
+            break;
+        }
+        case 1:
+            out.push_back(u'\\');
+            out.push_back(u"dwsDWS"[Pick(negated ? 3 : 6)]);
+            break;
+        case 2:
+            out += u"[:";
+            if (!negated && Chance(20)) {
+                out.push_back(u'^');
+            }
+            out += kPosix[Pick(13)];
+            out += u":]";
+            break;
+        default: {
+            const char16_t c = Letter();
+            used_.push_back(c);
+            if (c == u']' || c == u'\\' || c == u'^' || c == u'-' || c == u'[') {
+                out.push_back(u'\\');
+            }
+            if (c == u'\n') {
+                out += u"\\n";
+            } else if (c == u'\t') {
+                out += u"\\t";
+            } else {
+                out.push_back(c);
+            }
+            break;
+        }
+        }
+    }
+    out.push_back(u']');
+}
+
+void RegexCaseGenerator::Quantifier(std::u16string& out) {
+    switch (Pick(8)) {
+    case 0:
+    case 1:
+        out.push_back(u'*');
+        break;
+    case 2:
+    case 3:
+        out.push_back(u'+');
+        break;
+    case 4:
+        out.push_back(u'?');
+        break;
+    // No {0} or {0,0}: perl 5.36 mis-compiles them between non-ASCII literals.
+    case 5: {
+        const int n = 1 + Pick(2);
+        out += u"{" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u"}";
+        break;
+    }
+    case 6: {
+        const int n = Pick(3);
+        out += u"{" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u",}";
+        break;
+    }
+    default: {
+        const int n = Pick(3);
+        const int m = std::max(1, n + Pick(3));
+        out += u"{";
+        if (n > 0 || Chance(70)) {
+            out.push_back(static_cast<char16_t>(u'0' + n));
+        }
+        out += u",";
+        out.push_back(static_cast<char16_t>(u'0' + m));
+        out += u"}";
+        break;
+    }
+    }
+    if (Chance(25)) {
+        out.push_back(u'?');
+    } else if (Chance(8)) {
+        out.push_back(u'+');
+    }
+}
+
+// Look-behind bodies: every branch has the same fixed width and no captures;
+// perl's variable-width look-behind is experimental and not a reference.
+void RegexCaseGenerator::FixedWidth(std::u16string& out) {
+    const int branches = Chance(70) ? 1 : 2;
+    const int width = 1 + Pick(2);
+    for (int b = 0; b < branches; ++b) {
+        if (b > 0) {
+            out.push_back(u'|');
+        }
+        for (int i = 0; i < width; ++i) {
+            switch (Pick(4)) {
+            case 0:
+                Set(out);
+                break;
+            case 1:
+                out.push_back(u'.');
+                break;
+            default:
+                Literal(out);
+                break;
+            }
+        }
+    }
+}
+
+bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
+    const int choice = Pick(depth > 0 ? 100 : 55);
+    if (choice < 30) {
+        Literal(out);
+    } else if (choice < 36) {
+        out.push_back(u'.');
+    } else if (choice < 44) {
+        Set(out);
+    } else if (choice < 48) {
+        out.push_back(u'\\');
+        out.push_back(u"dwsDWS"[Pick(6)]);
+    } else if (choice < 55) {
+        const char16_t* anchors[] = {u"^", u"$", u"\\A", u"\\Z", u"\\z", u"\\b", u"\\B"};
+        out += anchors[Pick(7)];
+        return true;
+    } else if (choice < 68) {
+        const int group = negative_ > 0 ? 0 : ++groups_;
+        out += group == 0 ? u"(?:" : u"(";
+        ++nesting_;
+        Alternation(out, depth - 1);
+        --nesting_;
+        out.push_back(u')');
+        if (group != 0) {
+            closed_.push_back(group);
+        }
+    } else if (choice < 74) {
+        out += u"(?:";
+        ++nesting_;
+        Alternation(out, depth - 1);
+        --nesting_;
+        out.push_back(u')');
+    } else if (choice < 79) {
+        const bool negative = Chance(50);
+        out += negative ? u"(?!" : u"(?=";
+        negative_ += negative ? 1 : 0;
+        ++nesting_;
+        Alternation(out, depth - 1);
+        --nesting_;
+        negative_ -= negative ? 1 : 0;
+        out.push_back(u')');
+        return true;
+    } else if (choice < 83) {
+        out += Chance(50) ? u"(?<=" : u"(?<!";
+        FixedWidth(out);
+        out.push_back(u')');
+        return true;
+    } else if (choice < 86) {
+        out += u"(?>";
+        ++nesting_;
+        Alternation(out, depth - 1);
+        --nesting_;
+        out.push_back(u')');
+    } else if (choice < 90) {
+        const int group = PickClosed();
+        if (group == 0) {
+            Literal(out);
+        } else {
+            out.push_back(u'\\');
+            out.push_back(static_cast<char16_t>(u'0' + group));
+        }
+    } else if (choice < 93) {
+        const int group = PickClosed();
+        if (group != 0 && (recursive_ || Chance(60))) {
+            out += u"(?(";
+            out.push_back(static_cast<char16_t>(u'0' + group));
+            out.push_back(u')');
+        } else if (recursive_) {
+            out += u"(?(1)";
+        } else {
+            const char16_t* looks[] = {u"(?(?=", u"(?(?!", u"(?(?<=", u"(?(?<!"};
+            const int k = Pick(4);
+            out += looks[k];
+            if (k < 2) {
+                ++nesting_;
+                Sequence(out, 0);
+                --nesting_;
+            } else {
+                FixedWidth(out);
+            }
+            out.push_back(u')');
+        }
+        ++nesting_;
+        Sequence(out, depth - 1);
+        if (Chance(60)) {
+            out.push_back(u'|');
+            Sequence(out, depth - 1);
+        }
+        --nesting_;
+        out.push_back(u')');
+    } else if (choice < 95) {
+        const char16_t* flags[] = {u"(?i)", u"(?i:", u"(?-i:", u"(?s:", u"(?m)", u"(?x:", u"(?^:"};
+        const int k = Pick(7);
+        out += flags[k];
+        if (out.back() == u':') {
+            ++nesting_;
+            Alternation(out, depth - 1);
+            --nesting_;
+            out.push_back(u')');
+        }
+    } else if (choice < 97) {
+        out += u"\\Q";
+        const int len = 1 + Pick(3);
+        for (int i = 0; i < len; ++i) {
+            const char16_t c = u"a.*+?()[]{}|^$ b"[Pick(16)];
+            out.push_back(c);
+            used_.push_back(c);
+        }
+        if (Chance(80)) {
+            out += u"\\E";
+        }
+    } else if (choice < 98) {
+        out += u"(?#note)";
+    } else if (choice < 99) {
+        const char16_t* escapes[] = {u"\\cA", u"\\x41", u"\\e", u"\\f", u"\\0", u"\\101"};
+        out += escapes[Pick(6)];
+    } else if (recursive_) {
+        out += Chance(70) ? u"(?:a(?:(?R))?b)" : u"(?:a(?R)?b)";
+        used_ += u"ab";
+    } else {
+        Literal(out);
+    }
+    return false;
+}
+
+int RegexCaseGenerator::PickClosed() {
+    if (nesting_ > 0) {
+        return 0;
+    }
+    std::vector<int> usable;
+    for (int g : closed_) {
+        if (g <= 9) {
+            usable.push_back(g);
+        }
+    }
+    return usable.empty() ? 0 : usable[Pick(static_cast<int>(usable.size()))];
+}
+
+void RegexCaseGenerator::Sequence(std::u16string& out, int depth) {
+    const int items = Pick(4) + (depth > 0 ? 0 : 1);
+    for (int i = 0; i < items; ++i) {
+        const bool zeroWidth = Atom(out, depth);
+        if (Chance(zeroWidth ? 3 : 30)) {
+            Quantifier(out);
+        }
+    }
+}
+
+void RegexCaseGenerator::Alternation(std::u16string& out, int depth) {
+    const int branches = Chance(75) ? 1 : 2 + Pick(2);
+    for (int b = 0; b < branches; ++b) {
+        if (b > 0) {
+            out.push_back(u'|');
+        }
+        Sequence(out, depth);
+    }
+}
+
+void RegexCaseGenerator::Breakage(std::u16string& out) {
+    const char16_t* breaks[] = {u"(",       u")",       u"a{3,1}",   u"[z-a]",       u"[ab",
+                                u"\\c",     u"(?#x",    u"(?Y)",     u"*",           u"a**",
+                                u"\\E",     u"(?=a)*",  u"^*",       u"(?(1)a|b|c)", u"\\9",
+                                u"a{2}{3}", u"(?<=a*)", u"[[:foo:]]"};
+    // Only at either end: inside an escape the breakage would test something else.
+    const char16_t* text = breaks[Pick(18)];
+    // "\c" and "(?#" swallow what follows them; keep them last.
+    const std::u16string_view view(text);
+    const bool last = view == u"\\c" || view == u"(?#x" || view == u"[ab";
+    out.insert(Chance(50) && !last ? 0 : out.size(), text);
+}
+
+RegexCase RegexCaseGenerator::Next() {
+    groups_ = 0;
+    closed_.clear();
+    recursive_ = Chance(20);
+    used_.clear();
+    RegexCase c;
+    Alternation(c.pattern, 1 + Pick(3));
+    if (Chance(8)) {
+        Breakage(c.pattern);
+    }
+    const int len = Pick(13);
+    for (int i = 0; i < len; ++i) {
+        if (!used_.empty() && Chance(70)) {
+            c.subject.push_back(used_[Pick(static_cast<int>(used_.size()))]);
+        } else {
+            c.subject.push_back(Letter());
+        }
+    }
+    return c;
+}
+
+} // namespace resetra::regex::test
