@@ -1,89 +1,154 @@
-// One small owner template for every kind of Windows handle and system
-// allocation the library obtains, with a one-line alias per kind. Closing
-// preserves GetLastError(), so a release on the way out never hides the
-// error that is being reported.
+// Owners for every kind of system handle the library obtains: one small
+// template and a one-line alias per kind, so that no key, handle, module,
+// window or system-allocated buffer is ever released by hand. Releasing
+// keeps GetLastError() intact, so an owner going out of scope on an error
+// path never hides the code that is being reported.
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
+#include <iads.h>
+#include <ntdsapi.h>
+#include <lm.h>
+#include <adshlp.h>
 
 #include <utility>
 
-template <typename Traits>
-class unique_any {
-public:
-    using pointer = typename Traits::pointer;
+namespace resetra {
 
-    unique_any() noexcept = default;
-    explicit unique_any(pointer value) noexcept : m_value(value) {}
-    ~unique_any() { reset(); }
-    unique_any(unique_any&& other) noexcept : m_value(other.release()) {}
-    unique_any& operator=(unique_any&& other) noexcept {
+// Traits: Type (the stored value), Invalid() and Close(value).
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Type value) noexcept : m_value(value) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
             reset(other.release());
         }
         return *this;
     }
-    unique_any(const unique_any&) = delete;
-    unique_any& operator=(const unique_any&) = delete;
+    ~UniqueHandle() { reset(); }
 
-    [[nodiscard]] pointer get() const noexcept { return m_value; }
-    explicit operator bool() const noexcept { return Traits::IsValid(m_value); }
+    [[nodiscard]] Type get() const noexcept { return m_value; }
+    [[nodiscard]] bool valid() const noexcept { return m_value != Traits::Invalid(); }
+    explicit operator bool() const noexcept { return valid(); }
 
-    // Releases the held value (if any) and takes ownership of `value`.
-    void reset(pointer value = Traits::Invalid()) noexcept {
-        if (Traits::IsValid(m_value)) {
-            const DWORD lastError = GetLastError();
-            Traits::Close(m_value);
-            SetLastError(lastError);
+    // Gives up ownership without closing.
+    [[nodiscard]] Type release() noexcept { return std::exchange(m_value, Traits::Invalid()); }
+
+    void reset(Type value = Traits::Invalid()) noexcept {
+        Type old = std::exchange(m_value, value);
+        if (old != Traits::Invalid()) {
+            const DWORD lastError = ::GetLastError();
+            Traits::Close(old);
+            ::SetLastError(lastError);
         }
-        m_value = value;
     }
-    [[nodiscard]] pointer release() noexcept { return std::exchange(m_value, Traits::Invalid()); }
 
-    // For functions that return a handle through an out parameter.
-    [[nodiscard]] pointer* put() noexcept {
+    // For out parameters of the API: closes what is held and hands out the slot.
+    [[nodiscard]] Type* put() noexcept {
         reset();
         return &m_value;
     }
 
 private:
-    pointer m_value = Traits::Invalid();
+    Type m_value = Traits::Invalid();
 };
 
-template <typename T, void (*CloseFn)(T)>
-struct null_handle_traits {
-    using pointer = T;
-    static pointer Invalid() noexcept { return nullptr; }
-    static bool IsValid(pointer value) noexcept { return value != nullptr; }
-    static void Close(pointer value) noexcept { CloseFn(value); }
+namespace handle_traits {
+
+struct RegistryKey {
+    using Type = HKEY;
+    static HKEY Invalid() noexcept { return nullptr; }
+    static void Close(HKEY key) noexcept { ::RegCloseKey(key); }
 };
 
-namespace unique_any_detail {
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void CloseRegistryKey(HKEY h) { ::RegCloseKey(h); }
-inline void ReleaseModuleHandle(HMODULE h) { ::FreeLibrary(h); }
-inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
-inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
-inline void CloseDesktopHandle(HDESK h) { ::CloseDesktop(h); }
-inline void FreeLocalMemory(void* p) { ::LocalFree(p); }
-} // namespace unique_any_detail
-
-struct file_handle_traits {
-    using pointer = HANDLE;
-    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(pointer value) noexcept {
-        return value != INVALID_HANDLE_VALUE && value != nullptr;
-    }
-    static void Close(pointer value) noexcept { ::CloseHandle(value); }
+struct KernelHandle {
+    using Type = HANDLE;
+    static HANDLE Invalid() noexcept { return nullptr; }
+    static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
 };
 
-// Kernel objects that signal failure with null (processes, threads, events).
-using unique_handle = unique_any<null_handle_traits<HANDLE, unique_any_detail::CloseKernelHandle>>;
-// Files, which signal failure with INVALID_HANDLE_VALUE.
-using unique_kernel_file = unique_any<file_handle_traits>;
-using unique_hkey = unique_any<null_handle_traits<HKEY, unique_any_detail::CloseRegistryKey>>;
-using unique_hmodule = unique_any<null_handle_traits<HMODULE, unique_any_detail::ReleaseModuleHandle>>;
-using unique_hicon = unique_any<null_handle_traits<HICON, unique_any_detail::DestroyIconHandle>>;
-using unique_hwnd = unique_any<null_handle_traits<HWND, unique_any_detail::DestroyWindowHandle>>;
-using unique_hdesk = unique_any<null_handle_traits<HDESK, unique_any_detail::CloseDesktopHandle>>;
-using unique_hlocal = unique_any<null_handle_traits<void*, unique_any_detail::FreeLocalMemory>>;
+// CreateFileW reports failure with INVALID_HANDLE_VALUE instead of null.
+struct FileHandle {
+    using Type = HANDLE;
+    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) noexcept { ::CloseHandle(handle); }
+};
+
+struct Module {
+    using Type = HMODULE;
+    static HMODULE Invalid() noexcept { return nullptr; }
+    static void Close(HMODULE module) noexcept { ::FreeLibrary(module); }
+};
+
+struct Icon {
+    using Type = HICON;
+    static HICON Invalid() noexcept { return nullptr; }
+    static void Close(HICON icon) noexcept { ::DestroyIcon(icon); }
+};
+
+struct Window {
+    using Type = HWND;
+    static HWND Invalid() noexcept { return nullptr; }
+    static void Close(HWND window) noexcept { ::DestroyWindow(window); }
+};
+
+struct Desktop {
+    using Type = HDESK;
+    static HDESK Invalid() noexcept { return nullptr; }
+    static void Close(HDESK desktop) noexcept { ::CloseDesktop(desktop); }
+};
+
+struct LocalMemory {
+    using Type = HLOCAL;
+    static HLOCAL Invalid() noexcept { return nullptr; }
+    static void Close(HLOCAL memory) noexcept { ::LocalFree(memory); }
+};
+
+struct NetApiBuffer {
+    using Type = void*;
+    static void* Invalid() noexcept { return nullptr; }
+    static void Close(void* buffer) noexcept { ::NetApiBufferFree(buffer); }
+};
+
+struct AdsMemory {
+    using Type = void*;
+    static void* Invalid() noexcept { return nullptr; }
+    static void Close(void* memory) noexcept { ::FreeADsMem(memory); }
+};
+
+struct DsNameResult {
+    using Type = PDS_NAME_RESULTW;
+    static PDS_NAME_RESULTW Invalid() noexcept { return nullptr; }
+    static void Close(PDS_NAME_RESULTW result) noexcept { ::DsFreeNameResultW(result); }
+};
+
+struct DirectoryBind {
+    using Type = HANDLE;
+    static HANDLE Invalid() noexcept { return nullptr; }
+    static void Close(HANDLE bind) noexcept { ::DsUnBindW(&bind); }
+};
+
+} // namespace handle_traits
+
+using UniqueHKey = UniqueHandle<handle_traits::RegistryKey>;
+using UniqueKernelHandle = UniqueHandle<handle_traits::KernelHandle>;
+using UniqueFile = UniqueHandle<handle_traits::FileHandle>;
+using UniqueHModule = UniqueHandle<handle_traits::Module>;
+using UniqueHIcon = UniqueHandle<handle_traits::Icon>;
+using UniqueHWnd = UniqueHandle<handle_traits::Window>;
+using UniqueHDesk = UniqueHandle<handle_traits::Desktop>;
+using UniqueLocalMem = UniqueHandle<handle_traits::LocalMemory>;
+using UniqueNetApiBuffer = UniqueHandle<handle_traits::NetApiBuffer>;
+using UniqueAdsMem = UniqueHandle<handle_traits::AdsMemory>;
+using UniqueDsNameResult = UniqueHandle<handle_traits::DsNameResult>;
+using UniqueDsBind = UniqueHandle<handle_traits::DirectoryBind>;
+
+} // namespace resetra
