@@ -1,6 +1,6 @@
 // Version strings: parsing, formatting, comparing.
 #include "support/CVersionParser.h"
-#include "support/StringFormat.h"
+#include "support/WideFormat.h"
 
 #include <cwchar>
 
@@ -39,23 +39,22 @@ void CVersionParser::Parse(const wchar_t* text) {
 }
 
 std::wstring CVersionParser::ToString(bool withBuildWord) const {
-    using resetra::FormatString;
     if (m_major < 0) {
         return {};
     }
     if (m_minor >= 0 && m_release >= 0 && m_build >= 0) {
         return withBuildWord
-                   ? FormatString(L"%ld.%ld.%ld Build %ld", m_major, m_minor, m_release, m_build)
-                   : FormatString(L"%ld.%ld.%ld.%ld", m_major, m_minor, m_release, m_build);
+                   ? FormatWide(L"%ld.%ld.%ld Build %ld", m_major, m_minor, m_release, m_build)
+                   : FormatWide(L"%ld.%ld.%ld.%ld", m_major, m_minor, m_release, m_build);
     }
     if (m_minor >= 0 && m_release < 0 && m_build >= 0) {
-        return withBuildWord ? FormatString(L"%ld.%ld Build %ld", m_major, m_minor, m_build)
-                             : FormatString(L"%ld.%ld.%ld", m_major, m_minor, m_build);
+        return withBuildWord ? FormatWide(L"%ld.%ld Build %ld", m_major, m_minor, m_build)
+                             : FormatWide(L"%ld.%ld.%ld", m_major, m_minor, m_build);
     }
     if (m_minor >= 0) {
-        return FormatString(L"%ld.%ld", m_major, m_minor);
+        return FormatWide(L"%ld.%ld", m_major, m_minor);
     }
-    return FormatString(L"%ld", m_major);
+    return FormatWide(L"%ld", m_major);
 }
 
 int CVersionParser::Compare(const CVersionParser& other) const {

@@ -1,7 +1,7 @@
 // Formatting and dispatch of policy log entries.
 #include "support/cMvLog.h"
 #include "support/ErrorTexts.h"
-#include "support/StringFormat.h"
+#include "support/WideFormat.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -49,7 +49,7 @@ void cMvLog::Log(uint32_t level, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = resetra::FormatStringV(format, args);
+    std::wstring text = FormatWideV(format, args);
     va_end(args);
     Dispatch(cMvLogEntry(level, 0, std::move(text)));
 }
@@ -60,9 +60,9 @@ void cMvLog::LogCode(uint32_t level, int32_t code, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    const std::wstring message = resetra::FormatStringV(format, args);
+    const std::wstring message = FormatWideV(format, args);
     va_end(args);
-    std::wstring text = resetra::FormatString(L"Error code (%d) - ", code);
+    std::wstring text = FormatWide(L"Error code (%d) - ", code);
     text += message;
     Dispatch(cMvLogEntry(level, static_cast<uint32_t>(code), std::move(text)));
 }
@@ -73,9 +73,9 @@ void cMvLog::LogWin32(uint32_t level, DWORD code, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = resetra::FormatStringV(format, args);
+    std::wstring text = FormatWideV(format, args);
     va_end(args);
-    text += resetra::FormatString(L" Error code (%d): ", static_cast<int>(code));
+    text += FormatWide(L" Error code (%d): ", static_cast<int>(code));
     text += GetSystemErrorText(*this, code);
     Dispatch(cMvLogEntry(level, code, std::move(text)));
 }
@@ -86,9 +86,9 @@ void cMvLog::LogHResult(uint32_t level, HRESULT hr, const wchar_t* format, ...) 
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = resetra::FormatStringV(format, args);
+    std::wstring text = FormatWideV(format, args);
     va_end(args);
-    text += resetra::FormatString(L" Error code 0x%X. ", static_cast<unsigned>(hr));
+    text += FormatWide(L" Error code 0x%X. ", static_cast<unsigned>(hr));
     text += GetHResultText(*this, hr);
     Dispatch(cMvLogEntry(level, static_cast<uint32_t>(hr), std::move(text)));
 }

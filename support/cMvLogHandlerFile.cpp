@@ -1,7 +1,7 @@
 // File handler of the policy log: buffering, bounding and the flush to the
 // UTF-16LE log file.
 #include "support/cMvLogHandlerFile.h"
-#include "support/StringFormat.h"
+#include "support/WideFormat.h"
 #include "support/UniqueHandle.h"
 #include "support/cMvConfigurationLogFile.h"
 
@@ -87,9 +87,9 @@ int32_t cMvLogHandlerFile::WriteBuffer() {
     }
     if (m_dropped != 0 && MaskKeeps(m_mask, LogLevel::Error)) {
         out += Format(cMvLogEntry(LogLevel::Error, 0,
-                                  resetra::FormatString(L"%Iu log entries were dropped while the "
-                                                        L"log file could not be written.",
-                                                        m_dropped)),
+                                  FormatWide(L"%Iu log entries were dropped while the "
+                                             L"log file could not be written.",
+                                             m_dropped)),
                       true);
     }
     for (const cMvLogEntry& entry : m_buffer) {

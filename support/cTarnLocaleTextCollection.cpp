@@ -1,6 +1,6 @@
 // Locale file reading and text lookup of the localized texts.
 #include "support/cTarnLocaleTextCollection.h"
-#include "support/StringFormat.h"
+#include "support/FormatConversions.h"
 #include "support/UniqueHandle.h"
 
 namespace {

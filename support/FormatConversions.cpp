@@ -1,44 +1,11 @@
-// Formatting helpers shared by the logs and the localized texts.
-#include "support/StringFormat.h"
+// Placeholder check for translated printf formats.
+#include "support/FormatConversions.h"
 
 #include <cstdio>
 #include <cwchar>
 #include <vector>
 
 namespace resetra {
-
-std::wstring FormatStringV(const wchar_t* format, va_list args) {
-    if (!format) {
-        return {};
-    }
-    va_list counting;
-    va_copy(counting, args);
-    // _vscwprintf and _vsnwprintf are msvcrt's own: no mingw redirection, so
-    // %s keeps meaning a wide string in every build flavour.
-    const int length = _vscwprintf(format, counting);
-    va_end(counting);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    va_list writing;
-    va_copy(writing, args);
-    const int written = _vsnwprintf(text.data(), static_cast<size_t>(length) + 1, format, writing);
-    va_end(writing);
-    if (written < 0) {
-        return {};
-    }
-    text.resize(static_cast<size_t>(written));
-    return text;
-}
-
-std::wstring FormatString(const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::wstring text = FormatStringV(format, args);
-    va_end(args);
-    return text;
-}
 
 namespace {
 
