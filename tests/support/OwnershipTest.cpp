@@ -1,0 +1,126 @@
+// Owners of handles, COM objects and secrets: they release what they hold
+// on every path, keep GetLastError intact and raise _com_error where the
+// COM support promises it.
+#include "support/UniqueHandle.h"
+#include "support/_com_error.h"
+#include "support/cMvBstr.h"
+#include "support/cMvComPtr.h"
+#include "support/cMvSafeArrayAccess.h"
+#include "support/cMvSecureString.h"
+#include "support/cMvVariant.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+TEST(HandleOwner, ClosingKeepsTheLastErrorBeingReported) {
+    resetra::UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    SetLastError(1234);
+    event.reset();
+    EXPECT_EQ(GetLastError(), 1234u);
+    EXPECT_FALSE(event);
+}
+
+TEST(HandleOwner, MoveTransfersAndClosesExactlyOnce) {
+    HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    resetra::UniqueKernelHandle first(raw);
+    resetra::UniqueKernelHandle second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_EQ(second.get(), raw);
+    second.reset();
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(raw, &flags)); // closed
+}
+
+TEST(HandleOwner, FileOwnerTreatsInvalidHandleValueAsEmpty) {
+    resetra::UniqueFile file(CreateFileW(L"Z:\\no\\such\\folder\\file.txt", GENERIC_READ, 0,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(file);
+}
+
+TEST(ComSupport, EmptyInterfacePointerRaisesEPointer) {
+    resetra::cMvComPtr<IUnknown> empty;
+    try {
+        empty->AddRef();
+        FAIL() << "no exception";
+    } catch (const resetra::_com_error& error) {
+        EXPECT_EQ(error.Error(), E_POINTER);
+    }
+    resetra::cMvComPtr<IStream> stream;
+    EXPECT_EQ(empty.As(stream), E_POINTER);
+}
+
+TEST(ComSupport, InterfaceOwnerCountsReferences) {
+    IStream* raw = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &raw), S_OK);
+    {
+        resetra::cMvComPtr<IStream> owner(raw);
+        resetra::cMvComPtr<IStream> copy = owner;
+        resetra::cMvComPtr<IUnknown> unknown;
+        ASSERT_EQ(copy.As(unknown), S_OK);
+        raw->AddRef();
+        EXPECT_EQ(raw->Release(), 3u); // owner, copy, unknown
+    }
+}
+
+TEST(ComSupport, BstrOwnerCopiesAndReadsEmptyAsEmptyText) {
+    resetra::cMvBstr text(L"policy");
+    resetra::cMvBstr copy = text;
+    EXPECT_NE(copy.get(), text.get());
+    EXPECT_STREQ(copy.c_str(), L"policy");
+    EXPECT_EQ(copy.length(), 6u);
+    resetra::cMvBstr none;
+    EXPECT_STREQ(none.c_str(), L"");
+    *none.put() = SysAllocString(L"out");
+    EXPECT_STREQ(none.c_str(), L"out");
+}
+
+TEST(ComSupport, VariantOwnerConvertsAndRaisesOnFailure) {
+    resetra::cMvVariant number(L"42");
+    number.ChangeType(VT_I4);
+    EXPECT_EQ(number.get()->lVal, 42);
+    resetra::cMvVariant word(L"forty-two");
+    EXPECT_THROW(word.ChangeType(VT_I4), resetra::_com_error);
+    EXPECT_EQ(word.Type(), VT_BSTR);
+}
+
+TEST(ComSupport, SafeArrayIsUnlockedWhenAnExceptionLeavesTheScope) {
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 16);
+    ASSERT_NE(array, nullptr);
+    try {
+        resetra::cMvSafeArrayAccess access(array);
+        EXPECT_EQ(access.Count(), 16u);
+        static_cast<BYTE*>(access.Data())[0] = 7;
+        resetra::ThrowComError(E_FAIL);
+    } catch (const resetra::_com_error& error) {
+        EXPECT_EQ(error.Error(), E_FAIL);
+    }
+    EXPECT_EQ(SafeArrayDestroy(array), S_OK); // a locked array would refuse
+    EXPECT_THROW(resetra::cMvSafeArrayAccess(nullptr), resetra::_com_error);
+}
+
+TEST(SecretString, GrowsAndComparesAndClears) {
+    resetra::cMvSecureString secret(L"Pa55");
+    for (int i = 0; i < 100; ++i) {
+        secret.Append(L'x');
+    }
+    EXPECT_EQ(secret.size(), 104u);
+    EXPECT_EQ(std::wstring(secret.c_str()).substr(0, 5), L"Pa55x");
+    resetra::cMvSecureString copy = secret;
+    EXPECT_TRUE(copy == secret);
+    copy.Assign(copy.c_str() + 2, 2); // source inside its own buffer
+    EXPECT_STREQ(copy.c_str(), L"55");
+    copy.Clear();
+    EXPECT_TRUE(copy.empty());
+    EXPECT_STREQ(copy.c_str(), L"");
+}
+
+TEST(SecretString, ClearingWipesTheBuffer) {
+    resetra::cMvSecureString secret(L"TopSecret");
+    const wchar_t* buffer = secret.c_str();
+    secret.Clear();
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(buffer[i], L'\0');
+    }
+}
