@@ -229,8 +229,11 @@ void RegexCompiler::Emit() {
                     }
                     stack.push_back({n.kids[0], 0, -1, -1});
                 } else {
+                    // Only counts below the minimum or toward a maximum
+                    // change what the loop may do next; '*' and '+' loops stay
+                    // pure apart from the head of a '+', which must iterate once.
                     const std::int32_t r = prog_.registerPairs++;
-                    const bool counted = !(n.min == 0 && n.max == RegexTree::kInfinite);
+                    const bool counted = !(n.min <= 1 && n.max == RegexTree::kInfinite);
                     in.op = Op::RepInit;
                     in.x = r;
                     Add(in);
@@ -242,6 +245,9 @@ void RegexCompiler::Emit() {
                     in.max = n.max;
                     in.flag = n.greedy ? 1 : 0;
                     w.a = Add(in);
+                    if (n.min == 1) {
+                        pure_[w.a] = false;
+                    }
                     in.op = Op::RepIter;
                     Add(in);
                     w.b = counted ? 1 : 0;
@@ -446,6 +452,21 @@ void RegexCompiler::AnalyseStart() {
             prog_.anchoredStart = true;
         } else if (kind == kUnitAny) {
             prog_.lineStart = true;
+        }
+    }
+    // The last plain unit on the straight path from the start must appear in
+    // every match; checking for it first turns many long failing searches
+    // into one scan of the text.
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const Inst& in = code[i];
+        if (in.op == Op::Char) {
+            prog_.requiredUnit = in.ch;
+        } else if (in.op == Op::Star && (in.flag & 0x7F) == kUnitChar && in.min > 0) {
+            prog_.requiredUnit = in.ch;
+        } else if (in.op != Op::CharI && in.op != Op::Set && in.op != Op::Any &&
+                   in.op != Op::AnyNl && in.op != Op::Star && in.op != Op::Open &&
+                   in.op != Op::Close && in.op != Op::Anchor) {
+            break;
         }
     }
     // Units that can begin a match.

@@ -187,7 +187,16 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
         captures.push_back(static_cast<std::int32_t>(at + prog_.literal.size()));
         return MatchStatus::Matched;
     }
-    const std::int32_t last = prog_.anchoredStart ? 0 : n_;
+    std::int32_t last = prog_.anchoredStart ? 0 : n_;
+    if (prog_.requiredUnit >= 0) {
+        // A match starting after the last copy of the required unit is impossible.
+        const std::u16string_view text(t_, static_cast<std::size_t>(n_));
+        const std::size_t at = text.rfind(static_cast<char16_t>(prog_.requiredUnit));
+        if (at == std::u16string_view::npos) {
+            return MatchStatus::NoMatch;
+        }
+        last = std::min(last, static_cast<std::int32_t>(at));
+    }
     for (std::int32_t start = 0; start <= last; ++start) {
         if (prog_.lineStart && start > 0) {
             while (start < n_ && t_[start - 1] != u'\n') {

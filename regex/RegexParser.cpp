@@ -353,6 +353,34 @@ std::int32_t RegexParser::BuildAlternatives(std::vector<std::vector<std::int32_t
     if (alts.size() == 1) {
         return BuildSeq(alts[0]);
     }
+    // Alternatives of one unit each ("a|b|[0-9]") are a set: one instruction
+    // and no backtracking entry per attempt.
+    bool units = true;
+    for (const auto& seq : alts) {
+        const NodeKind kind = seq.size() == 1 ? tree_.nodes[seq[0]].kind : NodeKind::Empty;
+        units = units && (kind == NodeKind::Char || kind == NodeKind::Set);
+    }
+    if (units) {
+        CharSet merged;
+        for (const auto& seq : alts) {
+            const RegexNode& unit = tree_.nodes[seq[0]];
+            if (unit.kind == NodeKind::Set) {
+                merged.AddSet(tree_.sets[unit.index]);
+            } else if (unit.icase) {
+                merged.AddChar(unit.ch);
+                merged.AddChar(perl_syntax::OtherCase(unit.ch));
+                merged.AddChar(perl_syntax::Fold(unit.ch));
+            } else {
+                merged.AddChar(unit.ch);
+            }
+        }
+        merged.Finish(false, false);
+        tree_.sets.push_back(std::move(merged));
+        RegexNode n;
+        n.kind = NodeKind::Set;
+        n.index = static_cast<std::int32_t>(tree_.sets.size() - 1);
+        return tree_.Add(std::move(n));
+    }
     RegexNode n;
     n.kind = NodeKind::Alt;
     for (const auto& seq : alts) {

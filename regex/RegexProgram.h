@@ -64,6 +64,8 @@ public:
     // A pattern that is nothing but case-sensitive units is searched as a string.
     bool isLiteral = false;
     std::u16string literal;
+    // A unit every match contains (-1: none known); a text without it cannot match.
+    std::int32_t requiredUnit = -1;
     // First-unit filter for start positions; unused when firstAny.
     bool firstAny = true;
     bool firstHigh = false;

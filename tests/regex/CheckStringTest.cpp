@@ -1,0 +1,163 @@
+// The portable check against the curated cases, construct by construct, and
+// its contract at the edges: null arguments, exact compile error messages,
+// and the same answers whether or not memoisation is active from the start.
+#include "regex/CheckString.h"
+#include "regex/bad_regexpr.h"
+#include "regex/basic_rpattern.h"
+#include "tests/regex/RegexCaseTable.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace resetra::regex;
+using namespace resetra::regex::test;
+
+namespace {
+
+std::string Narrow(const char16_t* s) {
+    std::string out;
+    for (; *s != 0; ++s) {
+        out.push_back(*s < 0x80 ? static_cast<char>(*s) : '?');
+    }
+    return out;
+}
+
+template <std::size_t N>
+void ExpectCases(const CuratedCase (&cases)[N], const MatchLimits& limits = MatchLimits{}) {
+    for (const CuratedCase& c : cases) {
+        SCOPED_TRACE("pattern /" + Narrow(c.pattern) + "/ on \"" + Narrow(c.text) + "\"");
+        int got = -1;
+        try {
+            const rpattern p{std::u16string_view(c.pattern)};
+            basic_match_results r;
+            const MatchStatus status = p.match(c.text, r, limits);
+            got = status == MatchStatus::Matched ? 1 : status == MatchStatus::NoMatch ? 0 : -1;
+        } catch (const bad_regexpr&) {
+            got = -1;
+        }
+        EXPECT_EQ(got, c.expected);
+        bool matched = true;
+        const std::int32_t rc = CheckString(c.text, c.pattern, &matched);
+        EXPECT_EQ(rc, c.expected < 0 ? -1 : 0);
+        EXPECT_EQ(matched, c.expected == 1);
+    }
+}
+
+} // namespace
+
+TEST(RegexSyntax, MatchesLiteralsAsASearchAndCaseSensitively) {
+    ExpectCases(kLiterals);
+}
+TEST(RegexSyntax, DecodesControlHexAndOctalEscapes) {
+    ExpectCases(kEscapes);
+}
+TEST(RegexSyntax, TakesQuotedTextLiterallyAndRejectsAStrayQuoteEnd) {
+    ExpectCases(kQuote);
+}
+TEST(RegexSyntax, MatchesSetsRangesAndPosixClasses) {
+    ExpectCases(kSets);
+}
+TEST(RegexSyntax, MatchesClassEscapesWithAsciiRulesAndDotExceptLineEnd) {
+    ExpectCases(kClasses);
+}
+TEST(RegexSyntax, AnchorsAtTextAndLineEndsAndRefusesQuantifiedAnchors) {
+    ExpectCases(kAnchors);
+}
+TEST(RegexSyntax, HonoursGreedyLazyPossessiveAndCountedQuantifiers) {
+    ExpectCases(kQuantifiers);
+}
+TEST(RegexSyntax, CapturesGroupsForBackReferencesAndReadsInlineOptions) {
+    ExpectCases(kGroups);
+}
+TEST(RegexSyntax, AssertsLookAheadAndBoundedLookBehind) {
+    ExpectCases(kLookaround);
+}
+TEST(RegexSyntax, CutsBacktrackingInAtomicGroupsAndBranchesOnConditions) {
+    ExpectCases(kAtomicAndConditional);
+}
+TEST(RegexSyntax, RecursesIntoTheWholePattern) {
+    ExpectCases(kRecursion);
+}
+TEST(RegexSyntax, EvaluatesTheBuiltInRulePatterns) {
+    ExpectCases(kRules);
+}
+
+TEST(RegexSyntax, GivesTheSameAnswersWithMemoisationFromTheFirstStep) {
+    MatchLimits limits;
+    limits.memoFromStart = true;
+    for (const CuratedGroup& g : kCuratedGroups) {
+        SCOPED_TRACE(g.name);
+        for (int i = 0; i < g.count; ++i) {
+            const CuratedCase& c = g.cases[i];
+            if (c.expected < 0) {
+                continue;
+            }
+            const rpattern p{std::u16string_view(c.pattern)};
+            basic_match_results r;
+            EXPECT_EQ(p.match(c.text, r, limits) == MatchStatus::Matched, c.expected == 1)
+                << Narrow(c.pattern);
+        }
+    }
+}
+
+TEST(RegexErrors, ReportEachMalformedPatternWithItsOwnMessage) {
+    const struct {
+        const char16_t* pattern;
+        const char* message;
+    } cases[] = {
+        {u"(ab", "mismatched parenthesis"},
+        {u"ab)", "mismatched parenthesis"},
+        {u"a{3,1}", "Can't do {n, m} with n > m"},
+        {u"+a", "quantifier not expected"},
+        {u"a|?", "quantifier not expected"},
+        {u"\\b*", "sub-expression cannot be quantified"},
+        {u"(?=a)+", "look-ahead assertion cannot be quantified"},
+        {u"(?<!a)?", "look-ahead assertion cannot be quantified"},
+        {u"(?R)*", "recursion sub-expression cannot be quantified"},
+        {u"(a)\\2", "reference to nonexistent group"},
+        {u"[b-a]", "invalid range specified in character set"},
+        {u"[ab", "expecting end of character set"},
+        {u"ab\\c", "incomplete escape sequence \\c"},
+        {u"a\\Eb", "quotemeta turned off, but was never turned on"},
+        {u"(?(1)a|b|c)(x)", "Too many alternates in conditional subexpression"},
+        {u"a(?#b", "Expecting end of comment"},
+        {u"(?Pa)", "bad extension sequence"},
+        {u"(?<=a+)b", "ill-formed regular expression"},
+    };
+    for (const auto& c : cases) {
+        try {
+            const rpattern p{std::u16string_view(c.pattern)};
+            ADD_FAILURE() << "compiled: " << Narrow(c.pattern);
+        } catch (const bad_regexpr& e) {
+            EXPECT_STREQ(e.what(), c.message) << Narrow(c.pattern);
+        }
+    }
+}
+
+TEST(CheckString, ReturnsMinusOneForNullArgumentsWithoutCrashing) {
+    bool matched = true;
+    EXPECT_EQ(CheckString(nullptr, u"a", &matched), -1);
+    EXPECT_FALSE(matched);
+    matched = true;
+    EXPECT_EQ(CheckString(u"a", nullptr, &matched), -1);
+    EXPECT_FALSE(matched);
+    EXPECT_EQ(CheckString(u"a", u"a", nullptr), -1);
+}
+
+TEST(CheckString, ClearsTheOutcomeWhenThePatternDoesNotCompile) {
+    bool matched = true;
+    EXPECT_EQ(CheckString(u"aaa", u"a{3,1}", &matched), -1);
+    EXPECT_FALSE(matched);
+}
+
+TEST(MatchResults, ReportLeftmostMatchAndGroupOffsets) {
+    const rpattern p(u"(b+)(x)?c");
+    basic_match_results r;
+    ASSERT_EQ(p.match(u"abbcbc", r), MatchStatus::Matched);
+    EXPECT_EQ(r.rstart(), 1);
+    EXPECT_EQ(r.rend(), 4);
+    EXPECT_EQ(r.rstart(1), 1);
+    EXPECT_EQ(r.rend(1), 3);
+    EXPECT_EQ(r.rstart(2), -1);
+}
