@@ -4,10 +4,13 @@
 
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINALog.h"
+#include "support/cTarnLocaleTextCollection.h"
 
 namespace {
 HINSTANCE g_instance = nullptr;
 cMvGINALog g_stubLog;
+// Before the chain, so that it outlives everything the chain holds.
+cTarnLocaleTextCollection g_localeTexts;
 cMvGINAChain g_chain;
 } // namespace
 
@@ -36,4 +39,8 @@ cMvGINAChain& Chain() noexcept {
 
 cMvGINALog& StubLog() noexcept {
     return g_stubLog;
+}
+
+cTarnLocaleTextCollection& LocaleTexts() noexcept {
+    return g_localeTexts;
 }

@@ -1,11 +1,13 @@
 // The process-wide objects of the library, alive from load to unload: the
-// library's own module handle, the chain object and the stub log.
+// library's own module handle, the chain object, the stub log and the
+// localized texts.
 #pragma once
 
 #include <windows.h>
 
 class cMvGINAChain;
 class cMvGINALog;
+class cTarnLocaleTextCollection;
 
 // Set by the library's entry point; null in programs that link the
 // subsystem libraries directly.
@@ -16,3 +18,4 @@ void SetLibraryInstance(HINSTANCE instance) noexcept;
 
 [[nodiscard]] cMvGINAChain& Chain() noexcept;
 [[nodiscard]] cMvGINALog& StubLog() noexcept;
+[[nodiscard]] cTarnLocaleTextCollection& LocaleTexts() noexcept;

@@ -6,6 +6,7 @@
 #include "gina/ChainFailureTexts.h"
 #include "gina/GinaProcess.h"
 #include "gina/HookedDialogBoxParam.h"
+#include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
 #include "gina/cMvGINARegistry.h"
 #include "support/WideFormat.h"
@@ -135,6 +136,7 @@ LONG cMvGINAChain::LoadChain() noexcept {
         cMvGINARegistry registry;
         if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == ERROR_SUCCESS) {
             log.ReadSettings(registry);
+            ConfigureLocalizedTexts(registry);
             (void)registry.GetString(kGinaKey, L"Old GINA Location", oldGina);
             (void)registry.GetString(kWizardsPolicyKey, L"GINAToLoad", ginaToLoad);
             (void)registry.GetString(kWinlogonKey, L"GINADll", winlogonGina);
