@@ -1,0 +1,125 @@
+// The localized texts as the chaining code uses them: configured from the
+// chain's registry connection, and the chain-failure notice, whose format
+// is filled with a file name and a code, refusing hostile translations.
+#include "gina/ChainFailureTexts.h"
+#include "gina/GinaProcess.h"
+#include "gina/LocalizedText.h"
+#include "gina/cMvGINALog.h"
+#include "gina/cMvGINARegistry.h"
+#include "support/LocaleTexts.h"
+#include "support/WideFormat.h"
+#include "support/cTarnLocaleTextCollection.h"
+#include "tests/support/SupportTestFiles.h"
+#include "tests/support/SupportTestRegistry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const wchar_t* const kWizards = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
+const wchar_t* const kGina = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
+
+void SetValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              0);
+    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), 0);
+    RegCloseKey(key);
+}
+
+void SetString(const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+    SetValue(path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
+}
+
+class ChainTexts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteRegistryTree(kWizards);
+        DeleteRegistryTree(kGina);
+        SetString(kGina, L"Log File", stubLog);
+    }
+    void TearDown() override {
+        DeleteRegistryTree(kWizards);
+        DeleteRegistryTree(kGina);
+        // Back to the construction state for the next test.
+        ReadSettings();
+    }
+    // What LoadChain does with its registry connection.
+    void ReadSettings() {
+        cMvGINARegistry registry;
+        ASSERT_EQ(registry.Connect(nullptr, HKEY_LOCAL_MACHINE), 0);
+        StubLog().ReadSettings(registry);
+        ConfigureLocalizedTexts(registry);
+    }
+    void UseLocaleFile(const std::wstring& germanText) {
+        WriteUtf16File(localeFile,
+                       L"[German]\r\nErrorDialogTitleChainFailure=Resetra - Kettenfehler"
+                       L"\r\nErrorDialogTextChainFailure=" +
+                           germanText + L"\r\n[German end]\r\n");
+        SetString(kWizards, L"GINA Locale", localeFile);
+        SetString(kWizards, L"Language", L"German");
+        ReadSettings();
+    }
+
+    TempFolder folder;
+    std::wstring stubLog = folder.Path(L"stub.log");
+    std::wstring localeFile = folder.Path(L"Texts.txt");
+};
+
+} // namespace
+
+TEST_F(ChainTexts, FittingTranslationFormatsTheNotice) {
+    UseLocaleFile(L"Die GINA '%s' wurde nicht geladen (Fehler %ld).");
+    std::wstring title;
+    std::wstring format;
+    GetChainFailureTexts(title, format);
+    EXPECT_EQ(title, L"Resetra - Kettenfehler");
+    EXPECT_EQ(FormatWide(format.c_str(), L"other.dll", 126L),
+              L"Die GINA 'other.dll' wurde nicht geladen (Fehler 126).");
+    EXPECT_EQ(LocaleTexts().GetLanguageId(), 7u);
+}
+
+TEST_F(ChainTexts, HostileTranslationsAreReplacedByTheBuiltInTextAndLogged) {
+    const wchar_t* hostile[] = {L"%s%s%n", L"Fehler %ld bei '%s'", L"%s %ld %s %s", L"%*s"};
+    for (const wchar_t* text : hostile) {
+        DeleteFileW(stubLog.c_str());
+        UseLocaleFile(text);
+        std::wstring title;
+        std::wstring format;
+        GetChainFailureTexts(title, format);
+        EXPECT_EQ(format, LocaleText::ErrorDialogTextChainFailure.english);
+        EXPECT_EQ(title, L"Resetra - Kettenfehler"); // the title holds no placeholder
+        const std::wstring log = ReadUtf16File(stubLog);
+        EXPECT_NE(log.find(L"Warning: The localized text 'ErrorDialogTextChainFailure'"),
+                  std::wstring::npos)
+            << std::string(log.begin(), log.end());
+    }
+}
+
+TEST_F(ChainTexts, WithoutLocaleSettingsTheFileIsLocaleGinaTxtInTheCurrentFolder) {
+    WriteUtf16File(folder.Path(L"LocaleGINA.txt"),
+                   L"[English]\r\nErrorDialogTitleChainFailure=From the current folder\r\n"
+                   L"[English end]\r\n");
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.Path(L"").c_str());
+    SetString(kWizards, L"Language", L"English");
+    ReadSettings();
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(LocalizedText(L"ErrorDialogTitleChainFailure", L"d"), L"From the current folder");
+}
+
+TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
+    WriteUtf16File(folder.Path(L"LocaleGINA.txt"),
+                   L"[English]\r\nErrorDialogTitleChainFailure=Should not be read\r\n"
+                   L"[English end]\r\n");
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.Path(L"").c_str());
+    const DWORD number = 1;
+    SetValue(kWizards, L"GINA Locale", REG_DWORD, &number, 4);
+    ReadSettings();
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(LocalizedText(L"ErrorDialogTitleChainFailure", L"built-in"), L"built-in");
+}
