@@ -26,6 +26,13 @@ void cMvLog::Flush() {
     }
 }
 
+namespace {
+// A missing format logs an empty message instead of reaching the C runtime.
+const wchar_t* OrEmpty(const wchar_t* format) {
+    return format ? format : L"";
+}
+} // namespace
+
 bool cMvLog::Wanted(uint32_t level) const {
     for (cMvLogHandler* handler : *this) {
         if (handler && handler->Accepts(level)) {
@@ -49,7 +56,7 @@ void cMvLog::Log(uint32_t level, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = FormatWideV(format, args);
+    std::wstring text = FormatWideV(OrEmpty(format), args);
     va_end(args);
     Dispatch(cMvLogEntry(level, 0, std::move(text)));
 }
@@ -60,7 +67,7 @@ void cMvLog::LogCode(uint32_t level, int32_t code, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    const std::wstring message = FormatWideV(format, args);
+    const std::wstring message = FormatWideV(OrEmpty(format), args);
     va_end(args);
     std::wstring text = FormatWide(L"Error code (%d) - ", code);
     text += message;
@@ -73,7 +80,7 @@ void cMvLog::LogWin32(uint32_t level, DWORD code, const wchar_t* format, ...) {
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = FormatWideV(format, args);
+    std::wstring text = FormatWideV(OrEmpty(format), args);
     va_end(args);
     text += FormatWide(L" Error code (%d): ", static_cast<int>(code));
     text += GetSystemErrorText(*this, code);
@@ -86,7 +93,7 @@ void cMvLog::LogHResult(uint32_t level, HRESULT hr, const wchar_t* format, ...) 
     }
     va_list args;
     va_start(args, format);
-    std::wstring text = FormatWideV(format, args);
+    std::wstring text = FormatWideV(OrEmpty(format), args);
     va_end(args);
     text += FormatWide(L" Error code 0x%X. ", static_cast<unsigned>(hr));
     text += GetHResultText(*this, hr);
