@@ -128,12 +128,16 @@ void RegexCaseGenerator::Quantifier(std::u16string& out) {
     // No {0} or {0,0}: perl 5.36 mis-compiles them between non-ASCII literals.
     case 5: {
         const int n = 1 + Pick(2);
-        out += u"{" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u"}";
+        out.push_back(u'{');
+        out.push_back(static_cast<char16_t>(u'0' + n));
+        out.push_back(u'}');
         break;
     }
     case 6: {
         const int n = Pick(3);
-        out += u"{" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u",}";
+        out.push_back(u'{');
+        out.push_back(static_cast<char16_t>(u'0' + n));
+        out += u",}";
         break;
     }
     default: {
@@ -348,7 +352,11 @@ void RegexCaseGenerator::Breakage(std::u16string& out) {
     // "\c" and "(?#" swallow what follows them; keep them last.
     const std::u16string_view view(text);
     const bool last = view == u"\\c" || view == u"(?#x" || view == u"[ab";
-    out.insert(Chance(50) && !last ? 0 : out.size(), text);
+    if (Chance(50) && !last) {
+        out = std::u16string(view) + out;
+    } else {
+        out += view;
+    }
 }
 
 RegexCase RegexCaseGenerator::Next() {
