@@ -146,6 +146,17 @@ TEST(PolicyLogFile, NamesLevelsAndWritesUnknownDateForTimeZero) {
                                    L"[Unknown date] - Unknown - x\r\n");
 }
 
+TEST(PolicyLogFile, TimeThatCannotBeConvertedIsWrittenAsUnknownDate) {
+    TempFolder folder;
+    const std::wstring path = folder.Path(L"policy.log");
+    cMvLogHandlerFile handler(path.c_str(), 3, 5242880, 0);
+    handler.Log(cMvLogEntry(INT64_MAX, LogLevel::Error, 0, L"far"));
+    handler.Log(cMvLogEntry(-20000000000LL, LogLevel::Error, 0, L"early"));
+    ASSERT_EQ(handler.Flush(), 0);
+    EXPECT_EQ(ReadUtf16File(path), L"[Unknown date] - Error - far\r\n"
+                                   L"[Unknown date] - Error - early\r\n");
+}
+
 TEST(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
     struct Case {
         uint32_t mask;
