@@ -33,12 +33,6 @@ TEST(HandleOwner, MoveTransfersAndClosesExactlyOnce) {
     EXPECT_FALSE(GetHandleInformation(raw, &flags)); // closed
 }
 
-TEST(HandleOwner, FileOwnerTreatsInvalidHandleValueAsEmpty) {
-    resetra::UniqueFile file(CreateFileW(L"Z:\\no\\such\\folder\\file.txt", GENERIC_READ, 0,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_FALSE(file);
-}
-
 TEST(ComSupport, EmptyInterfacePointerRaisesEPointer) {
     resetra::cMvComPtr<IUnknown> empty;
     try {

@@ -34,14 +34,6 @@ void SetString(const wchar_t* path, const wchar_t* name, const std::wstring& val
 
 } // namespace
 
-TEST(LogFileConfiguration, DefaultsOfTheConfigurationClass) {
-    cMvConfigurationLogFile configuration;
-    EXPECT_EQ(configuration.GetFilename(), L"vexa.log");
-    EXPECT_EQ(configuration.GetMask(), 0xFFFFFFFFu);
-    EXPECT_EQ(configuration.GetMaxFileSize(), 5242880u);
-    EXPECT_EQ(configuration.GetImmediately(), 0u);
-}
-
 TEST(LogFileConfiguration, ReadsEveryValueAndKeepsDefaultsOfUnreadableOnes) {
     DeleteRegistryTree(kTestKey);
     SetString(kTestKey, L"FileLogFilename", L"C:\\elsewhere.log");
