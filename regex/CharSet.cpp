@@ -76,8 +76,18 @@ void CharSet::Finish(bool negated, bool icase) {
     low_[0] = low_[1] = low_[2] = low_[3] = 0;
     hasHigh_ = false;
     for (const auto& [lo, hi] : ranges_) {
-        for (std::uint32_t c = lo; c <= hi && c < 256; ++c) {
-            low_[c >> 6] |= std::uint64_t{1} << (c & 63);
+        if (lo < 256) {
+            // Whole 64-bit words at a time: this runs on every compile.
+            const std::uint32_t last = std::min<std::uint32_t>(hi, 255);
+            for (std::uint32_t c = lo; c <= last;) {
+                const std::uint32_t word = c >> 6;
+                const std::uint32_t end = std::min(last, word * 64 + 63);
+                const std::uint32_t count = end - c + 1;
+                const std::uint64_t bits =
+                    count == 64 ? ~std::uint64_t{0} : ((std::uint64_t{1} << count) - 1);
+                low_[word] |= bits << (c & 63);
+                c = end + 1;
+            }
         }
         if (hi >= 256) {
             hasHigh_ = true;

@@ -47,7 +47,10 @@ std::int32_t RegexCompiler::Add(Inst inst) {
 void RegexCompiler::Emit() {
     auto& code = prog_.code;
     auto pc = [&] { return static_cast<std::int32_t>(code.size()); };
+    code.reserve(tree_.nodes.size() + 8);
+    pure_.reserve(tree_.nodes.size() + 8);
     std::vector<Work> stack;
+    stack.reserve(16);
     stack.push_back({tree_.root, 0, -1, -1});
     while (!stack.empty()) {
         Work& w = stack.back();

@@ -40,15 +40,6 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
     memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
 }
 
-bool RegexMatcher::Push(const Entry& e) {
-    if (stack_.size() >= limits_.maxStackEntries) {
-        stackFull_ = true;
-        return false;
-    }
-    stack_.push_back(e);
-    return true;
-}
-
 void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
     if (Push({kCap, index, caps_[index], 0})) {
         caps_[index] = value;
@@ -174,6 +165,7 @@ bool RegexMatcher::MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept 
 }
 
 MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
+    stack_.reserve(64);
     caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
     regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
     captures.clear();

@@ -56,7 +56,14 @@ private:
     };
 
     MatchStatus Run(std::int32_t start);
-    bool Push(const Entry& e);
+    bool Push(const Entry& e) {
+        if (stack_.size() >= limits_.maxStackEntries) [[unlikely]] {
+            stackFull_ = true;
+            return false;
+        }
+        stack_.push_back(e);
+        return true;
+    }
     void SetCap(std::int32_t index, std::int32_t value);
     void SetReg(std::int32_t index, std::int32_t value);
     bool UnitMatches(const Inst& in, char16_t c) const noexcept;

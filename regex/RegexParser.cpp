@@ -42,6 +42,7 @@ bool IsPatternSpace(char16_t c) {
 } // namespace
 
 RegexTree RegexParser::Parse() {
+    tree_.nodes.reserve(p_.size() + 2);
     CountGroups();
     frames_.emplace_back();
     frames_.back().alts.emplace_back();
@@ -173,6 +174,10 @@ void RegexParser::CountGroups() {
 void RegexParser::SkipIgnorable() {
     for (;;) {
         if (AtEnd()) {
+            return;
+        }
+        const char16_t c = p_[i_];
+        if (!flags_.extended && c != u'\\' && c != u'(') {
             return;
         }
         if (flags_.extended) {

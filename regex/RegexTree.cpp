@@ -26,6 +26,7 @@ void RegexTree::ComputeWidths() {
     // Post-order with an explicit stack: deep nesting must not use the
     // thread's stack, which is small inside the logon process.
     std::vector<std::pair<std::int32_t, bool>> work;
+    work.reserve(nodes.size() + 1);
     work.emplace_back(root, false);
     while (!work.empty()) {
         auto [id, visited] = work.back();
