@@ -1,13 +1,37 @@
 // Dialog interception. Every dialog the chained GINA opens through
-// WlxDialogBoxParam arrives here and is shown by Winlogon's own function with
-// the Winlogon handle saved in WlxInitialize.
+// WlxDialogBoxParam arrives here. The logon (1500), locked (1950) and
+// change-password (1700) dialogs are prepared and created with the library's
+// thunks; everything else is shown by Winlogon exactly as asked. Winlogon is
+// always called with the handle saved in WlxInitialize.
 #include "gina/HookedDialogBoxParam.h"
 
+#include "dialogs/DialogThunks.h"
 #include "gina/GinaProcess.h"
 #include "gina/cMvGINAChain.h"
 
+namespace {
+constexpr WORD kLogonDialog = 1500;
+constexpr WORD kLockedDialog = 1950;
+constexpr WORD kChangePasswordDialog = 1700;
+} // namespace
+
 int WINAPI HookedDialogBoxParam(HANDLE /*winlogon*/, HANDLE instance, LPWSTR dialogTemplate,
                                 HWND owner, DLGPROC dialogProc, LPARAM parameter) {
-    return Chain().CallWinlogonDialogBoxParam(instance, dialogTemplate, owner, dialogProc,
-                                              parameter);
+    cMvGINAChain& chain = Chain();
+    // Only a value below 0x10000 is a template number. A 64-bit pointer to a
+    // name may well have zero in bits 16 to 31; it stays a name.
+    if (dialogTemplate != nullptr && IS_INTRESOURCE(dialogTemplate)) {
+        const WORD number = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(dialogTemplate));
+        if (number == kLogonDialog || number == kLockedDialog) {
+            (void)chain.LogonLocked().PrepareDialog(dialogProc);
+            return chain.CallWinlogonDialogBoxParam(instance, dialogTemplate, owner,
+                                                    &LogonLockedDialogThunk, parameter);
+        }
+        if (number == kChangePasswordDialog) {
+            (void)chain.ChangePassword().PrepareDialog(dialogProc);
+            return chain.CallWinlogonDialogBoxParam(instance, dialogTemplate, owner,
+                                                    &ChangePasswordDialogThunk, parameter);
+        }
+    }
+    return chain.CallWinlogonDialogBoxParam(instance, dialogTemplate, owner, dialogProc, parameter);
 }

@@ -50,7 +50,7 @@ LONG cMvGINAChain::LoadGina(const wchar_t* fileName) noexcept {
     cMvGINALog& log = StubLog();
     log.Write(cMvGINALog::LevelInformation, L"Loading GINA: '%s'", fileName);
 
-    unique_hmodule module(LoadLibraryW(fileName));
+    resetra::UniqueHModule module(LoadLibraryW(fileName));
     if (!module) {
         const LONG code = static_cast<LONG>(GetLastError());
         log.Write(cMvGINALog::LevelError, L"Error loading GINA '%s'. Errorcode %ld.", fileName,
@@ -201,9 +201,9 @@ void cMvGINAChain::PrepareChainingFailureNotice(const std::wstring& chosenName,
         std::wstring title;
         std::wstring format;
         GetChainFailureTexts(title, format);
-        m_noticeText = FormatWide(format.c_str(), chosenName.c_str(), code);
-        m_noticeTitle = std::move(title);
+        const std::wstring text = FormatWide(format.c_str(), chosenName.c_str(), code);
         m_showChainingFailure = true;
+        m_errorDialog.SetTexts(title, text);
     } catch (...) {
         // Without memory for the texts there is no notice; the chain works.
         m_showChainingFailure = false;
@@ -237,8 +237,10 @@ int cMvGINAChain::WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
 }
 
 void cMvGINAChain::ShowChainingFailureNotice() noexcept {
-    // Until the library's own error dialog takes over, Winlogon's message box
-    // tells the user.
-    (void)WinlogonMessageBox(nullptr, m_noticeText.data(), m_noticeTitle.data(),
-                             MB_OK | MB_ICONERROR);
+    (void)m_errorDialog.Show();
+}
+
+cMvGINAChain::~cMvGINAChain() {
+    // The chained GINA goes first; the extension objects after it.
+    m_module.reset();
 }

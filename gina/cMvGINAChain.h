@@ -7,6 +7,9 @@
 #include <windows.h>
 #include "gina/WinWlx.h"
 
+#include "dialogs/cMvDialogChangePassword.h"
+#include "dialogs/cMvDialogError.h"
+#include "dialogs/cMvDialogLogonLocked.h"
 #include "support/UniqueHandle.h"
 
 #include <optional>
@@ -46,7 +49,7 @@ public:
     static constexpr int NoWinlogon = -123;
 
     cMvGINAChain() noexcept = default;
-    ~cMvGINAChain() = default;
+    ~cMvGINAChain();
     cMvGINAChain(const cMvGINAChain&) = delete;
     cMvGINAChain& operator=(const cMvGINAChain&) = delete;
 
@@ -69,20 +72,23 @@ public:
     // Shows the chaining-failure notice prepared by LoadChain.
     void ShowChainingFailureNotice() noexcept;
 
+    [[nodiscard]] cMvDialogLogonLocked& LogonLocked() noexcept { return m_logonLocked; }
+    [[nodiscard]] cMvDialogChangePassword& ChangePassword() noexcept { return m_changePassword; }
+    [[nodiscard]] cMvDialogError& ErrorDialog() noexcept { return m_errorDialog; }
+
     [[nodiscard]] const GinaEntryPoints& Chained() const noexcept { return m_entry; }
     [[nodiscard]] bool ShowChainingFailure() const noexcept { return m_showChainingFailure; }
-    [[nodiscard]] const std::wstring& NoticeText() const noexcept { return m_noticeText; }
-    [[nodiscard]] const std::wstring& NoticeTitle() const noexcept { return m_noticeTitle; }
 
 private:
     void PrepareChainingFailureNotice(const std::wstring& chosenName, LONG code) noexcept;
 
-    unique_hmodule m_module;
+    resetra::UniqueHModule m_module;
     GinaEntryPoints m_entry;
+    cMvDialogLogonLocked m_logonLocked;
+    cMvDialogChangePassword m_changePassword;
     PWLX_DISPATCH_VERSION_1_0 m_dispatch = nullptr;
     HANDLE m_winlogon = nullptr;
     PWLX_DIALOG_BOX_PARAM m_winlogonDialogBoxParam = nullptr;
     bool m_showChainingFailure = false;
-    std::wstring m_noticeTitle;
-    std::wstring m_noticeText;
+    cMvDialogError m_errorDialog;
 };

@@ -83,8 +83,8 @@ void cMvGINALog::WriteV(unsigned level, const wchar_t* format, va_list args) noe
         FormatWideTo(date, L"%02u/%02u/%02u", now.wMonth, now.wDay, now.wYear % 100);
         const std::wstring line = FormatWide(LineFormatFor(level), time, date, message.c_str());
 
-        unique_kernel_file file(CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE,
-                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        resetra::UniqueFile file(CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE,
+                                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             return;
         }

@@ -27,7 +27,8 @@ void cMvGINARegistry::Close() noexcept {
     m_root.reset();
 }
 
-LONG cMvGINARegistry::OpenForReading(const wchar_t* subkey, unique_hkey& key) const noexcept {
+LONG cMvGINARegistry::OpenForReading(const wchar_t* subkey,
+                                     resetra::UniqueHKey& key) const noexcept {
     if (!m_root) {
         return ERROR_INVALID_HANDLE;
     }
@@ -40,7 +41,7 @@ LONG cMvGINARegistry::OpenForReading(const wchar_t* subkey, unique_hkey& key) co
 
 LONG cMvGINARegistry::QueryValue(const wchar_t* subkey, const wchar_t* name, DWORD& type,
                                  std::vector<BYTE>& data, DWORD& size) const noexcept {
-    unique_hkey key;
+    resetra::UniqueHKey key;
     LONG result = OpenForReading(subkey, key);
     if (result != ERROR_SUCCESS) {
         return result;
@@ -140,13 +141,18 @@ LONG cMvGINARegistry::SetDword(const wchar_t* subkey, const wchar_t* name, DWORD
     if (!m_root) {
         return ERROR_INVALID_HANDLE;
     }
-    unique_hkey key;
-    LONG result = RegCreateKeyExW(m_root.get(), subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_WRITE, nullptr, key.put(), nullptr);
+    // Write where the reads look first: the 32-bit view when the key exists
+    // there, else the native view (creating the key there if needed).
+    resetra::UniqueHKey key;
+    LONG result =
+        RegOpenKeyExW(m_root.get(), subkey, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, key.put());
+    if (result != ERROR_SUCCESS) {
+        result = RegCreateKeyExW(m_root.get(), subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_WRITE, nullptr, key.put(), nullptr);
+    }
     if (result != ERROR_SUCCESS) {
         return result;
     }
-    result = RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                            sizeof(value));
-    return result;
+    return RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value));
 }

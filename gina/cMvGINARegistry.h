@@ -30,17 +30,20 @@ public:
     // Every non-empty string of a REG_MULTI_SZ, in order; empty on any failure.
     [[nodiscard]] LONG GetMultiString(const wchar_t* subkey, const wchar_t* name,
                                       std::vector<std::wstring>& values) noexcept;
-    // Creates the subkey if needed and writes a REG_DWORD in the native view.
+    // Writes a REG_DWORD where the reads will find it: into the 32-bit view
+    // when the subkey exists there, else into the native view, creating the
+    // subkey if needed.
     [[nodiscard]] LONG SetDword(const wchar_t* subkey, const wchar_t* name, DWORD value) noexcept;
 
 private:
     // Opens `subkey` for reading: 32-bit view first, then the native view.
-    [[nodiscard]] LONG OpenForReading(const wchar_t* subkey, unique_hkey& key) const noexcept;
+    [[nodiscard]] LONG OpenForReading(const wchar_t* subkey,
+                                      resetra::UniqueHKey& key) const noexcept;
     // Reads a value of any type into `data`; always leaves two zero bytes
     // after what the system returned, so string data is terminated even when
     // it was stored without a terminator.
     [[nodiscard]] LONG QueryValue(const wchar_t* subkey, const wchar_t* name, DWORD& type,
                                   std::vector<BYTE>& data, DWORD& size) const noexcept;
 
-    unique_hkey m_root;
+    resetra::UniqueHKey m_root;
 };

@@ -12,6 +12,7 @@ extern "C" {
 #include <winwlx.h>
 }
 
+#include "sim/common/PngWriter.h"
 #include "sim/common/SimJournal.h"
 #include "sim/common/SimScenario.h"
 
@@ -64,6 +65,7 @@ struct TrackedDialog {
     size_t next = 0;
     DWORD waitUntil = 0;
     DWORD deadline = 0;
+    int timeouts = 0;
 };
 
 std::vector<TrackedDialog> g_dialogs;
@@ -91,29 +93,164 @@ std::vector<std::vector<std::wstring>> ActionsFor(const std::wstring& key) {
     return actions;
 }
 
+BOOL CALLBACK DescribeControl(HWND control, LPARAM parameter) {
+    auto* dialog = reinterpret_cast<TrackedDialog*>(parameter);
+    if (GetParent(control) != dialog->window) {
+        return TRUE;
+    }
+    wchar_t className[64] = L"";
+    GetClassNameW(control, className, 64);
+    wchar_t text[512] = L"";
+    GetWindowTextW(control, text, 512);
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog->window, reinterpret_cast<POINT*>(&r), 2);
+    SimJournal::Write(
+        L"host control key=" + dialog->key + L" hwnd=" + P(control) + L" id=" +
+        std::to_wstring(GetDlgCtrlID(control)) + L" class=" + SimJournal::Field(className) +
+        L" style=" + H(static_cast<ULONG_PTR>(GetWindowLongPtrW(control, GWL_STYLE)) & 0xFFFFFFFF) +
+        L" x=" + std::to_wstring(r.left) + L" y=" + std::to_wstring(r.top) + L" w=" +
+        std::to_wstring(r.right - r.left) + L" h=" + std::to_wstring(r.bottom - r.top) +
+        L" visible=" + (IsWindowVisible(control) ? L"1" : L"0") + L" enabled=" +
+        (IsWindowEnabled(control) ? L"1" : L"0") + L" text=" + SimJournal::Field(text));
+    return TRUE;
+}
+
+struct TextSearch {
+    HWND parent;
+    std::wstring text;
+    HWND found;
+};
+
+BOOL CALLBACK FindByText(HWND control, LPARAM parameter) {
+    auto* search = reinterpret_cast<TextSearch*>(parameter);
+    wchar_t text[512] = L"";
+    GetWindowTextW(control, text, 512);
+    if (GetParent(control) == search->parent && search->text == text) {
+        search->found = control;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void DescribeWindow(TrackedDialog& dialog) {
+    RECT window{};
+    RECT client{};
+    GetWindowRect(dialog.window, &window);
+    GetClientRect(dialog.window, &client);
+    wchar_t title[256] = L"";
+    GetWindowTextW(dialog.window, title, 256);
+    SimJournal::Write(L"host window key=" + dialog.key + L" hwnd=" + P(dialog.window) + L" x=" +
+                      std::to_wstring(window.left) + L" y=" + std::to_wstring(window.top) + L" w=" +
+                      std::to_wstring(window.right - window.left) + L" h=" +
+                      std::to_wstring(window.bottom - window.top) + L" cw=" +
+                      std::to_wstring(client.right) + L" ch=" + std::to_wstring(client.bottom) +
+                      L" visible=" + (IsWindowVisible(dialog.window) ? L"1" : L"0") + L" title=" +
+                      SimJournal::Field(title));
+    EnumChildWindows(dialog.window, &DescribeControl, reinterpret_cast<LPARAM>(&dialog));
+}
+
 void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& action) {
     const std::wstring& verb = action[0];
     auto arg = [&](size_t i) { return i < action.size() ? action[i] : std::wstring(); };
     HWND control = nullptr;
-    if (action.size() > 1) {
+    if (action.size() > 1 && verb != L"presstext" && verb != L"screenshot" && verb != L"key") {
         control = GetDlgItem(dialog.window, static_cast<int>(SimScenario::ParseNumber(arg(1), 0)));
     }
     if (verb == L"settext" && control != nullptr) {
         SetWindowTextW(control, arg(2).c_str());
     } else if (verb == L"press" && control != nullptr) {
         SendMessageW(control, BM_CLICK, 0, 0);
+    } else if (verb == L"presstext") {
+        TextSearch search{dialog.window, arg(1), nullptr};
+        EnumChildWindows(dialog.window, &FindByText, reinterpret_cast<LPARAM>(&search));
+        control = search.found;
+        if (control != nullptr) {
+            SendMessageW(control, BM_CLICK, 0, 0);
+        }
     } else if (verb == L"command") {
         SendMessageW(dialog.window, WM_COMMAND,
                      MAKEWPARAM(SimScenario::ParseNumber(arg(1), 0), BN_CLICKED),
                      reinterpret_cast<LPARAM>(control));
+    } else if (verb == L"enable" || verb == L"disable") {
+        if (control != nullptr) {
+            EnableWindow(control, verb == L"enable");
+        }
+    } else if (verb == L"key") {
+        // A key typed at the focused control, through the dialog manager.
+        const WPARAM key = static_cast<WPARAM>(SimScenario::ParseNumber(arg(1), 0));
+        HWND target = GetFocus() != nullptr ? GetFocus() : dialog.window;
+        PostMessageW(target, WM_KEYDOWN, key, 0);
+        PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+    } else if (verb == L"focus") {
+        HWND focus = GetFocus();
+        wchar_t text[256] = L"";
+        wchar_t className[64] = L"";
+        if (focus != nullptr) {
+            GetWindowTextW(focus, text, 256);
+            GetClassNameW(focus, className, 64);
+        }
+        SimJournal::Write(L"host focus key=" + dialog.key + L" id=" +
+                          std::to_wstring(focus ? GetDlgCtrlID(focus) : -1) + L" class=" +
+                          SimJournal::Field(className) + L" text=" + SimJournal::Field(text));
+    } else if (verb == L"controls") {
+        DescribeWindow(dialog);
+    } else if (verb == L"screenshot") {
+        const bool ok = PngWriter::CaptureWindow(dialog.window, arg(1));
+        SimJournal::Write(L"host screenshot key=" + dialog.key + L" ok=" + (ok ? L"1" : L"0") +
+                          L" path=" + SimJournal::Field(arg(1).c_str()));
     } else if (verb == L"close") {
         PostMessageW(dialog.window, WM_CLOSE, 0, 0);
     } else if (verb == L"wait") {
         dialog.waitUntil = GetTickCount() + static_cast<DWORD>(SimScenario::ParseNumber(arg(1), 0));
     }
     SimJournal::Writef(L"host dialog-action key=%ls action=%ls control=%ls found=%d",
-                       dialog.key.c_str(), verb.c_str(), arg(1).c_str(),
+                       dialog.key.c_str(), verb.c_str(), SimJournal::Field(arg(1).c_str()).c_str(),
                        control != nullptr ? 1 : 0);
+}
+
+// Messages that reach a tracked dialog window, as Winlogon's dialog manager
+// delivers them: sent ones seen by a call hook, posted ones when removed from
+// the queue.
+bool g_traceMessages = false;
+HHOOK g_callHook = nullptr;
+HHOOK g_getMessageHook = nullptr;
+
+bool Tracked(HWND window) {
+    for (const auto& dialog : g_dialogs) {
+        if (dialog.window == window) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TraceMessage(const wchar_t* how, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    SimJournal::Writef(L"host winmsg how=%ls hwnd=%ls msg=%ls wparam=%ls lparam=%ls", how,
+                       P(window).c_str(), H(message).c_str(), H(wParam).c_str(),
+                       H(static_cast<ULONG_PTR>(lParam)).c_str());
+}
+
+LRESULT CALLBACK CallHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (Tracked(message->hwnd)) {
+            TraceMessage(L"sent", message->hwnd, message->message, message->wParam,
+                         message->lParam);
+        }
+    }
+    return CallNextHookEx(g_callHook, code, wParam, lParam);
+}
+
+LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        if (Tracked(message->hwnd)) {
+            TraceMessage(L"posted", message->hwnd, message->message, message->wParam,
+                         message->lParam);
+        }
+    }
+    return CallNextHookEx(g_getMessageHook, code, wParam, lParam);
 }
 
 void CALLBACK AutomationTick(HWND, UINT, UINT_PTR, DWORD) {
@@ -136,10 +273,19 @@ void CALLBACK AutomationTick(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     if (!g_interactive && static_cast<LONG>(now - top.deadline) >= 0) {
-        // Nobody is there to answer: cancel, as a user walking away would.
-        SimJournal::Writef(L"host dialog-timeout key=%ls", top.key.c_str());
+        // Nobody is there to answer: cancel as a user walking away would; a
+        // dialog that refuses Cancel gets OK, and one that refuses both is
+        // ended so that the run cannot hang.
+        const int attempt = ++top.timeouts;
+        SimJournal::Writef(L"host dialog-timeout key=%ls attempt=%d", top.key.c_str(), attempt);
         top.deadline = now + 1000;
-        PostMessageW(top.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (attempt == 1) {
+            PostMessageW(top.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        } else if (attempt == 2) {
+            PostMessageW(top.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        } else {
+            EndDialog(top.window, -2);
+        }
     }
 }
 
@@ -165,6 +311,11 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
 void StartAutomation() {
     g_cbtHook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
     g_timer = SetTimer(nullptr, 0, 40, AutomationTick);
+    if (g_traceMessages) {
+        g_callHook = SetWindowsHookExW(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId());
+        g_getMessageHook =
+            SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+    }
 }
 
 // ---- the dispatch table -------------------------------------------------------
@@ -566,7 +717,14 @@ int main() {
     }
     SimJournal::SetEcho(g_scenario.GetNumber(L"echo", 1) != 0);
     g_interactive = g_scenario.GetNumber(L"interactive", 0) != 0;
+    g_traceMessages = g_scenario.GetNumber(L"trace-messages", 0) != 0;
     LocalFree(argv);
+
+    // Winlogon's secure desktop, where the GINA starts programs such as the
+    // reset wizard.
+    HDESK winlogonDesktop = CreateDesktopW(L"Winlogon", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SimJournal::Writef(L"host desktop name=Winlogon created=%d",
+                       winlogonDesktop != nullptr ? 1 : 0);
 
     InitCommonControls();
     StartAutomation();
@@ -594,5 +752,8 @@ int main() {
         }
     }
     SimJournal::Write(L"host end");
+    if (winlogonDesktop != nullptr) {
+        CloseDesktop(winlogonDesktop);
+    }
     return 0;
 }

@@ -12,7 +12,7 @@ using namespace simworld;
 
 namespace {
 
-const char* const kNegotiateOnly = "set chained.dialogs 0\nset msgbox.answer 1\n"
+const char* const kNegotiateOnly = "set chained.dialogs 0\nset dialog.107 controls ; press 1\n"
                                    "negotiate\ninitialize\n";
 
 class ChainLoading : public ::testing::Test {
@@ -46,7 +46,13 @@ protected:
     bool Negotiated() const {
         return run.Events().FieldsOf("host return WlxNegotiate").at("result") == "0x1";
     }
-    bool NoticeShown() const { return run.Events().Has("host dispatch WlxMessageBox"); }
+    int NoticeIndex() const { return run.Events().IndexOf("host dispatch WlxDialogBoxParam"); }
+    bool NoticeShown() const {
+        const int index = NoticeIndex();
+        return index >= 0 &&
+               ParseFields(run.Events().Lines()[static_cast<size_t>(index)]).at("template") ==
+                   "107";
+    }
 
     SimRun run;
 };
@@ -134,21 +140,28 @@ TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBefore
                        "Errorcode 126"))
         << Log();
     const Journal& journal = run.Events();
-    const int notice = journal.IndexOf("host dispatch WlxMessageBox");
-    ASSERT_GE(notice, 0) << journal.Dump();
-    EXPECT_LT(notice, journal.IndexOf("chained WlxInitialize"));
-    const std::string& line = journal.Lines()[static_cast<size_t>(notice)];
-    EXPECT_NE(std::string::npos, line.find("('NoSuchGina.dll')")) << line;
-    EXPECT_NE(std::string::npos, line.find("Errorcode:\\s126")) << line;
-    EXPECT_NE(std::string::npos,
-              line.find("title=Resetra\\s-\\sError\\sloading\\sthe\\snext\\sGINA"))
-        << line;
+    ASSERT_TRUE(NoticeShown()) << journal.Dump();
+    EXPECT_LT(NoticeIndex(), journal.IndexOf("chained WlxInitialize"));
+    EXPECT_EQ("ResetraGINAx64.dll",
+              journal.FieldsOf("host dispatch WlxDialogBoxParam").at("instance-module"));
+    EXPECT_EQ("Resetra\\s-\\sError\\sloading\\sthe\\snext\\sGINA\\sin\\sthe\\sGINA\\schain",
+              journal.FieldsOf("host window key=107").at("title"));
+    bool named = false;
+    for (const auto& line : journal.Lines()) {
+        if (line.rfind("host control key=107", 0) == 0 &&
+            line.find(" id=1004 ") != std::string::npos) {
+            named = line.find("('NoSuchGina.dll')") != std::string::npos &&
+                    line.find("Errorcode:\\s126") != std::string::npos;
+        }
+    }
+    EXPECT_TRUE(named) << journal.Dump();
 }
 
 TEST_F(ChainLoading, InitializeReturnsTheChainedResultWhateverTheNoticeAnswered) {
     RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
-    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset msgbox.answer 2\n"
+    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset dialog.107 press 1\n"
                           "set chained.result.WlxInitialize 0x3\nnegotiate\ninitialize\n"));
+    EXPECT_EQ("1", run.Events().FieldsOf("host dialog-result template=107").at("result"));
     EXPECT_EQ("0x3", run.Events().FieldsOf("host return WlxInitialize").at("result"));
 }
 

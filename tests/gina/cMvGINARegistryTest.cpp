@@ -114,7 +114,15 @@ TEST_F(GinaRegistry, ValueMissingInTheThirtyTwoBitKeyIsNotLookedForInTheNativeKe
     EXPECT_EQ(0u, value);
 }
 
-TEST_F(GinaRegistry, SetDwordWritesTheNativeView) {
+TEST_F(GinaRegistry, SetDwordWritesWhereTheReadsLookWhenTheKeyExistsInTheThirtyTwoBitView) {
+    SetGinaDword(L"Other", 1, KEY_WOW64_32KEY);
+    ASSERT_EQ(0, registry.SetDword(kTestGinaKey, L"Written", 42));
+    DWORD value = 0;
+    EXPECT_EQ(0, registry.GetDword(kTestGinaKey, L"Written", value));
+    EXPECT_EQ(42u, value);
+}
+
+TEST_F(GinaRegistry, SetDwordWritesTheNativeViewWhenThereIsNoThirtyTwoBitKey) {
     ASSERT_EQ(0, registry.SetDword(kTestGinaKey, L"Written", 42));
     HKEY key = nullptr;
     ASSERT_EQ(0,

@@ -1,0 +1,106 @@
+// The chaining-failure notice: shown once from WlxInitialize through
+// Winlogon's dialog function, closed only by OK (no Cancel, Escape ignored),
+// its check box silencing it for good.
+#include "dialogs/cMvDialogError.h"
+
+#include "dialogs/WindowHelpers.h"
+#include "gina/GinaProcess.h"
+#include "gina/LocalizedText.h"
+#include "gina/cMvGINAChain.h"
+#include "gina/cMvGINARegistry.h"
+
+void cMvDialogError::SetTexts(const std::wstring& title, const std::wstring& text) {
+    m_title = title;
+    m_text = text;
+    m_hasTexts = true;
+}
+
+int cMvDialogError::Show() noexcept {
+    DWORD show = 1;
+    DWORD dontShow = 0;
+    {
+        cMvGINARegistry registry;
+        if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == 0) {
+            if (registry.GetDword(kWizardsPolicyKey, L"ShowErrorGINAChainingFailure", show) != 0) {
+                show = 1;
+            }
+            if (registry.GetDword(kResetraGinaKey, L"DontShowErrorGINAChainingFailure", dontShow) !=
+                0) {
+                dontShow = 0;
+            }
+            m_tabMode = ReadTabMode(registry);
+        }
+    }
+    if (!m_hasTexts || m_title.empty() || m_text.empty()) {
+        return -1;
+    }
+    if (dontShow != 0 || show == 0) {
+        return -1;
+    }
+    return Chain().CallWinlogonDialogBoxParam(LibraryInstance(), MAKEINTRESOURCEW(DialogResource),
+                                              nullptr, &ErrorDialogThunk,
+                                              reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<cMvDialogError*>(lParam);
+        if (dialog != nullptr) {
+            dialog->m_window = window;
+        }
+        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
+        CenterOnScreen(window);
+        SetForegroundWindow(window);
+    }
+    auto* dialog = reinterpret_cast<cMvDialogError*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (dialog == nullptr) {
+        return 0;
+    }
+    return dialog->DialogProc(window, message, wParam, lParam);
+}
+
+INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowTextW(window, m_title.c_str());
+        SetDefaultGuiFont(window);
+        const HWND text = GetDlgItem(window, MessageControl);
+        SetWindowTextW(text, m_text.c_str());
+        SetDefaultGuiFont(text);
+        const HWND checkBox = GetDlgItem(window, CheckBoxControl);
+        SetWindowTextW(
+            checkBox,
+            LocalizedText(L"ErrorDialogCheckBoxText", L"Don't show this message again").c_str());
+        SetDefaultGuiFont(checkBox);
+        if (m_tabMode == 1) {
+            const HWND icon = GetDlgItem(window, IconControl);
+            SubclassKeepingPrevious(text, FocusFrameWndProc);
+            SubclassKeepingPrevious(icon, FocusFrameWndProc);
+            for (HWND control : {text, icon, checkBox}) {
+                if (control != nullptr) {
+                    SetWindowLongPtrW(control, GWL_STYLE,
+                                      GetWindowLongPtrW(control, GWL_STYLE) | WS_TABSTOP);
+                }
+            }
+        }
+        return cMvGINADialog::DialogProc(window, message, wParam, lParam);
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            if (IsDlgButtonChecked(window, CheckBoxControl) == BST_CHECKED) {
+                cMvGINARegistry registry;
+                if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == 0) {
+                    (void)registry.SetDword(kResetraGinaKey, L"DontShowErrorGINAChainingFailure",
+                                            1);
+                }
+            }
+            EndDialog(window, 1);
+            return 1;
+        }
+        break;
+    default:
+        break;
+    }
+    return cMvGINADialog::DialogProc(window, message, wParam, lParam);
+}
