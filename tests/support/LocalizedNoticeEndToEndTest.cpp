@@ -40,12 +40,28 @@ protected:
                run.Events().FieldsOf("host return WlxNegotiate").at("result") == "0x1";
     }
 
+    // Whether any journal line (blanks written as \\s) holds the text.
+    [[nodiscard]] bool JournalShows(std::string text) const {
+        for (size_t at = text.find(' '); at != std::string::npos; at = text.find(' ', at)) {
+            text.replace(at, 1, "\\s");
+        }
+        const auto& lines = run.Events().Lines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+
     TempFolder folder;
     std::wstring localeFile = folder.Path(L"LocaleGINA.txt");
     SimRun run;
 };
 
 const char* const kNegotiate = "set chained.dialogs 0\nnegotiate\n";
+// Shows the notice and closes it, whether it comes as Winlogon's message box
+// or as the library's own error dialog (template 107).
+const char* const kNegotiateAndInitialize =
+    "set chained.dialogs 0\nset msgbox.answer 1\n"
+    "set dialog.107 controls ; press 1\nnegotiate\ninitialize\n";
 
 } // namespace
 
@@ -61,4 +77,22 @@ TEST_F(LocalizedNotice, FittingTranslationIsUsedWithoutComplaint) {
     ASSERT_EQ(0u, run.Run(kNegotiate));
     EXPECT_TRUE(NegotiatedWithMsGina()) << run.Events().Dump();
     EXPECT_FALSE(LogHas("The localized text"));
+}
+
+TEST_F(LocalizedNotice, NoticeShowsTheTranslationFilledWithFileAndCode) {
+    WriteUtf16File(localeFile, L"[German]\r\nErrorDialogTitleChainFailure = Resetra - Kettenfehler"
+                               L"\r\nErrorDialogTextChainFailure = Die GINA '%s' fehlt. "
+                               L"Fehlercode: %ld\r\n[German end]\r\n");
+    ASSERT_EQ(0u, run.Run(kNegotiateAndInitialize));
+    EXPECT_TRUE(JournalShows("Die GINA 'NoSuchGina.dll' fehlt. Fehlercode: 126"))
+        << run.Events().Dump();
+    EXPECT_TRUE(JournalShows("Resetra - Kettenfehler"));
+}
+
+TEST_F(LocalizedNotice, NoticeFallsBackToTheBuiltInTextForAHostileTranslation) {
+    WriteNotice(L"%ld%ld%s%n");
+    ASSERT_EQ(0u, run.Run(kNegotiateAndInitialize));
+    EXPECT_TRUE(JournalShows("('NoSuchGina.dll') in the GINA chain. Please contact your system "
+                             "administrator for further assistance. Errorcode: 126"))
+        << run.Events().Dump();
 }
