@@ -96,8 +96,8 @@ void RegexCompiler::Emit() {
             stack.pop_back();
             break;
         case NodeKind::Seq:
-            if (w.phase < static_cast<std::int32_t>(n.kids.size())) {
-                const std::int32_t kid = n.kids[w.phase++];
+            if (w.phase < static_cast<std::int32_t>(static_cast<std::size_t>(n.kidCount))) {
+                const std::int32_t kid = tree_.Kid(n, w.phase++);
                 stack.push_back({kid, 0, -1, -1});
             } else {
                 stack.pop_back();
@@ -109,7 +109,7 @@ void RegexCompiler::Emit() {
                 in.op = Op::Open;
                 Add(in);
                 w.phase = 1;
-                stack.push_back({n.kids[0], 0, -1, -1});
+                stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
             } else {
                 in.op = Op::Close;
                 Add(in);
@@ -122,7 +122,7 @@ void RegexCompiler::Emit() {
                 Add(in);
                 ++impure_;
                 w.phase = 1;
-                stack.push_back({n.kids[0], 0, -1, -1});
+                stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
             } else {
                 in.op = Op::AtomicEnd;
                 Add(in);
@@ -132,7 +132,7 @@ void RegexCompiler::Emit() {
             break;
         case NodeKind::Look:
             if (w.phase == 0) {
-                const RegexNode& body = tree_.nodes[n.kids[0]];
+                const RegexNode& body = tree_.nodes[tree_.Kid(n, 0)];
                 if (n.behind && body.maxWidth > kMaxLookBehind) {
                     throw bad_regexpr("ill-formed regular expression");
                 }
@@ -143,7 +143,7 @@ void RegexCompiler::Emit() {
                 w.a = Add(in);
                 ++impure_;
                 w.phase = 1;
-                stack.push_back({n.kids[0], 0, -1, -1});
+                stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
             } else {
                 in.op = Op::AssertEnd;
                 Add(in);
@@ -153,7 +153,7 @@ void RegexCompiler::Emit() {
             }
             break;
         case NodeKind::Alt: {
-            const auto count = static_cast<std::int32_t>(n.kids.size());
+            const auto count = static_cast<std::int32_t>(static_cast<std::size_t>(n.kidCount));
             const std::int32_t i = w.phase / 2;
             if (w.phase % 2 == 0) {
                 if (i < count - 1) {
@@ -162,7 +162,7 @@ void RegexCompiler::Emit() {
                     w.a = Add(in);
                 }
                 ++w.phase;
-                stack.push_back({n.kids[i], 0, -1, -1});
+                stack.push_back({tree_.Kid(n, i), 0, -1, -1});
             } else if (i < count - 1) {
                 in.op = Op::Jmp;
                 in.x = w.b;
@@ -180,14 +180,14 @@ void RegexCompiler::Emit() {
             break;
         }
         case NodeKind::Repeat: {
-            const RegexNode& kid = tree_.nodes[n.kids[0]];
+            const RegexNode& kid = tree_.nodes[tree_.Kid(n, 0)];
             const bool unit = kid.kind == NodeKind::Char || kid.kind == NodeKind::Set ||
                               kid.kind == NodeKind::Any;
             if (w.phase == 0) {
                 if (n.max == 0) {
                     stack.pop_back();
                 } else if (n.min == 1 && n.max == 1) {
-                    const std::int32_t body = n.kids[0];
+                    const std::int32_t body = tree_.Kid(n, 0);
                     stack.pop_back();
                     stack.push_back({body, 0, -1, -1});
                 } else if (unit) {
@@ -215,7 +215,7 @@ void RegexCompiler::Emit() {
                         code[w.a].y = pc();
                     }
                     w.phase = 1;
-                    stack.push_back({n.kids[0], 0, -1, -1});
+                    stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
                 } else if (kid.minWidth > 0 && n.max == RegexTree::kInfinite && n.min <= 1) {
                     if (n.min == 0) {
                         in.op = Op::Split;
@@ -230,7 +230,7 @@ void RegexCompiler::Emit() {
                         w.a = pc();
                         w.phase = 3;
                     }
-                    stack.push_back({n.kids[0], 0, -1, -1});
+                    stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
                 } else {
                     // Only counts below the minimum or toward a maximum
                     // change what the loop may do next; '*' and '+' loops stay
@@ -255,7 +255,7 @@ void RegexCompiler::Emit() {
                     Add(in);
                     w.b = counted ? 1 : 0;
                     w.phase = 4;
-                    stack.push_back({n.kids[0], 0, -1, -1});
+                    stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
                 }
             } else if (w.phase == 1) {
                 if (n.greedy) {
@@ -293,21 +293,21 @@ void RegexCompiler::Emit() {
             break;
         }
         case NodeKind::Cond: {
-            const bool hasNo = n.kids.size() > 1;
+            const bool hasNo = static_cast<std::size_t>(n.kidCount) > 1;
             if (n.cond < 0) {
                 if (w.phase == 0) {
                     in.op = Op::CondGroup;
                     in.x = n.index;
                     w.a = Add(in);
                     w.phase = 1;
-                    stack.push_back({n.kids[0], 0, -1, -1});
+                    stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
                 } else if (w.phase == 1) {
                     if (hasNo) {
                         in.op = Op::Jmp;
                         w.b = Add(in);
                         code[w.a].y = pc();
                         w.phase = 2;
-                        stack.push_back({n.kids[1], 0, -1, -1});
+                        stack.push_back({tree_.Kid(n, 1), 0, -1, -1});
                     } else {
                         code[w.a].y = pc();
                         stack.pop_back();
@@ -320,7 +320,7 @@ void RegexCompiler::Emit() {
             }
             const RegexNode& look = tree_.nodes[n.cond];
             if (w.phase == 0) {
-                const RegexNode& body = tree_.nodes[look.kids[0]];
+                const RegexNode& body = tree_.nodes[tree_.Kid(look, 0)];
                 if (look.behind && body.maxWidth > kMaxLookBehind) {
                     throw bad_regexpr("ill-formed regular expression");
                 }
@@ -331,21 +331,21 @@ void RegexCompiler::Emit() {
                 w.a = Add(in);
                 ++impure_;
                 w.phase = 1;
-                stack.push_back({look.kids[0], 0, -1, -1});
+                stack.push_back({tree_.Kid(look, 0), 0, -1, -1});
             } else if (w.phase == 1) {
                 in.op = Op::AssertEnd;
                 Add(in);
                 --impure_;
                 code[w.a].x = pc();
                 w.phase = 2;
-                stack.push_back({n.kids[0], 0, -1, -1});
+                stack.push_back({tree_.Kid(n, 0), 0, -1, -1});
             } else if (w.phase == 2) {
                 if (hasNo) {
                     in.op = Op::Jmp;
                     w.b = Add(in);
                     code[w.a].y = pc();
                     w.phase = 3;
-                    stack.push_back({n.kids[1], 0, -1, -1});
+                    stack.push_back({tree_.Kid(n, 1), 0, -1, -1});
                 } else {
                     code[w.a].y = pc();
                     stack.pop_back();

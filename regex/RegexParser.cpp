@@ -43,9 +43,9 @@ bool IsPatternSpace(char16_t c) {
 
 RegexTree RegexParser::Parse() {
     tree_.nodes.reserve(p_.size() + 2);
+    items_.reserve(p_.size() + 1);
     CountGroups();
     frames_.emplace_back();
-    frames_.back().alts.emplace_back();
     for (;;) {
         SkipIgnorable();
         if (AtEnd()) {
@@ -63,7 +63,7 @@ RegexTree RegexParser::Parse() {
             break;
         case u'|':
             ++i_;
-            frames_.back().alts.emplace_back();
+            items_.push_back(kAltBreak);
             lastAtom_ = -1;
             break;
         case u'*':
@@ -126,7 +126,7 @@ RegexTree RegexParser::Parse() {
             Fail("reference to nonexistent group");
         }
     }
-    tree_.root = BuildAlternatives(frames_.back().alts);
+    tree_.root = BuildAlternatives(0);
     tree_.ComputeWidths();
     return std::move(tree_);
 }
@@ -210,8 +210,8 @@ void RegexParser::SkipIgnorable() {
 }
 
 void RegexParser::AddAtom(RegexNode node) {
-    Seq().push_back(tree_.Add(std::move(node)));
-    lastAtom_ = static_cast<std::int32_t>(Seq().size() - 1);
+    items_.push_back(tree_.Add(node));
+    lastAtom_ = static_cast<std::int32_t>(items_.size() - 1);
 }
 
 void RegexParser::AddChar(char16_t c) {
@@ -226,8 +226,8 @@ void RegexParser::PushFrame(FrameKind kind) {
     Frame f;
     f.kind = kind;
     f.outer = flags_;
-    f.alts.emplace_back();
-    frames_.push_back(std::move(f));
+    f.itemsStart = items_.size();
+    frames_.push_back(f);
     lastAtom_ = -1;
 }
 
@@ -344,54 +344,74 @@ void RegexParser::OpenGroup() {
     }
 }
 
-std::int32_t RegexParser::BuildSeq(const std::vector<std::int32_t>& seq) {
-    if (seq.size() == 1) {
-        return seq[0];
+std::int32_t RegexParser::BuildSeq(std::size_t begin, std::size_t end) {
+    if (end - begin == 1) {
+        return items_[begin];
     }
     RegexNode n;
-    n.kind = seq.empty() ? NodeKind::Empty : NodeKind::Seq;
-    n.kids = seq;
-    return tree_.Add(std::move(n));
+    n.kind = begin == end ? NodeKind::Empty : NodeKind::Seq;
+    return tree_.Add(n, std::span<const std::int32_t>(items_.data() + begin, end - begin));
 }
 
-std::int32_t RegexParser::BuildAlternatives(std::vector<std::vector<std::int32_t>>& alts) {
-    if (alts.size() == 1) {
-        return BuildSeq(alts[0]);
-    }
-    // Alternatives of one unit each ("a|b|[0-9]") are a set: one instruction
-    // and no backtracking entry per attempt.
-    bool units = true;
-    for (const auto& seq : alts) {
-        const NodeKind kind = seq.size() == 1 ? tree_.nodes[seq[0]].kind : NodeKind::Empty;
-        units = units && (kind == NodeKind::Char || kind == NodeKind::Set);
-    }
-    if (units) {
-        CharSet merged;
-        for (const auto& seq : alts) {
-            const RegexNode& unit = tree_.nodes[seq[0]];
-            if (unit.kind == NodeKind::Set) {
-                merged.AddSet(tree_.sets[unit.index]);
-            } else if (unit.icase) {
-                merged.AddChar(unit.ch);
-                merged.AddChar(perl_syntax::OtherCase(unit.ch));
-                merged.AddChar(perl_syntax::Fold(unit.ch));
+std::size_t RegexParser::BuildSequences(std::size_t begin) {
+    std::size_t count = 0;
+    std::size_t start = begin;
+    const std::size_t end = items_.size();
+    for (std::size_t i = begin; i <= end; ++i) {
+        if (i == end || items_[i] == kAltBreak) {
+            // Slot begin+count lies at or before start: already consumed.
+            const std::int32_t id = BuildSeq(start, i);
+            if (begin + count < items_.size()) {
+                items_[begin + count] = id;
             } else {
-                merged.AddChar(unit.ch);
+                items_.push_back(id); // an empty last alternative
             }
+            ++count;
+            start = i + 1;
         }
-        merged.Finish(false, false);
-        tree_.sets.push_back(std::move(merged));
+    }
+    items_.resize(begin + count);
+    return count;
+}
+
+std::int32_t RegexParser::BuildAlternatives(std::size_t begin) {
+    const std::size_t count = BuildSequences(begin);
+    std::int32_t id = items_[begin];
+    if (count > 1) {
+        // Alternatives of one unit each ("a|b|[0-9]") are a set: one
+        // instruction and no backtracking entry per attempt.
+        bool units = true;
+        for (std::size_t k = 0; k < count; ++k) {
+            const NodeKind kind = tree_.nodes[items_[begin + k]].kind;
+            units = units && (kind == NodeKind::Char || kind == NodeKind::Set);
+        }
         RegexNode n;
-        n.kind = NodeKind::Set;
-        n.index = static_cast<std::int32_t>(tree_.sets.size() - 1);
-        return tree_.Add(std::move(n));
+        if (units) {
+            CharSet merged;
+            for (std::size_t k = 0; k < count; ++k) {
+                const RegexNode& unit = tree_.nodes[items_[begin + k]];
+                if (unit.kind == NodeKind::Set) {
+                    merged.AddSet(tree_.sets[unit.index]);
+                } else if (unit.icase) {
+                    merged.AddChar(unit.ch);
+                    merged.AddChar(perl_syntax::OtherCase(unit.ch));
+                    merged.AddChar(perl_syntax::Fold(unit.ch));
+                } else {
+                    merged.AddChar(unit.ch);
+                }
+            }
+            merged.Finish(false, false);
+            tree_.sets.push_back(std::move(merged));
+            n.kind = NodeKind::Set;
+            n.index = static_cast<std::int32_t>(tree_.sets.size() - 1);
+            id = tree_.Add(n);
+        } else {
+            n.kind = NodeKind::Alt;
+            id = tree_.Add(n, std::span<const std::int32_t>(items_.data() + begin, count));
+        }
     }
-    RegexNode n;
-    n.kind = NodeKind::Alt;
-    for (const auto& seq : alts) {
-        n.kids.push_back(BuildSeq(seq));
-    }
-    return tree_.Add(std::move(n));
+    items_.resize(begin);
+    return id;
 }
 
 void RegexParser::CloseGroup() {
@@ -399,39 +419,41 @@ void RegexParser::CloseGroup() {
     if (frames_.size() == 1) {
         Fail("mismatched parenthesis");
     }
-    Frame f = std::move(frames_.back());
+    const Frame f = frames_.back();
     frames_.pop_back();
     flags_ = f.outer;
     RegexNode n;
     switch (f.kind) {
-    case FrameKind::Cond:
-        if (f.alts.size() > 2) {
+    case FrameKind::Cond: {
+        const std::size_t count = BuildSequences(f.itemsStart);
+        if (count > 2) {
             Fail("Too many alternates in conditional subexpression");
         }
         n.kind = NodeKind::Cond;
         n.index = f.condGroup;
         n.cond = f.condNode;
-        for (const auto& seq : f.alts) {
-            n.kids.push_back(BuildSeq(seq));
-        }
-        AddAtom(std::move(n));
+        const std::int32_t id =
+            tree_.Add(n, std::span<const std::int32_t>(items_.data() + f.itemsStart, count));
+        items_.resize(f.itemsStart);
+        items_.push_back(id);
+        lastAtom_ = static_cast<std::int32_t>(items_.size() - 1);
         return;
+    }
     case FrameKind::Capture:
         n.kind = NodeKind::Capture;
         n.index = f.group;
         break;
     case FrameKind::Group: {
-        std::int32_t id = BuildAlternatives(f.alts);
+        std::int32_t id = BuildAlternatives(f.itemsStart);
         const NodeKind kind = tree_.nodes[id].kind;
         if (kind == NodeKind::Anchor || kind == NodeKind::Look || kind == NodeKind::Recurse) {
             // "(?:(?R))?" is a group and may be quantified; the bare atom may not.
             RegexNode wrap;
             wrap.kind = NodeKind::Seq;
-            wrap.kids.push_back(id);
-            id = tree_.Add(std::move(wrap));
+            id = tree_.Add(wrap, std::span<const std::int32_t>(&id, 1));
         }
-        Seq().push_back(id);
-        lastAtom_ = static_cast<std::int32_t>(Seq().size() - 1);
+        items_.push_back(id);
+        lastAtom_ = static_cast<std::int32_t>(items_.size() - 1);
         return;
     }
     case FrameKind::Look:
@@ -446,13 +468,15 @@ void RegexParser::CloseGroup() {
     case FrameKind::Top:
         break;
     }
-    n.kids.push_back(BuildAlternatives(f.alts));
+    const std::int32_t body = BuildAlternatives(f.itemsStart);
+    const std::int32_t id = tree_.Add(n, std::span<const std::int32_t>(&body, 1));
     if (f.kind == FrameKind::CondLook) {
-        frames_.back().condNode = tree_.Add(std::move(n));
+        frames_.back().condNode = id;
         lastAtom_ = -1;
         return;
     }
-    AddAtom(std::move(n));
+    items_.push_back(id);
+    lastAtom_ = static_cast<std::int32_t>(items_.size() - 1);
 }
 
 bool RegexParser::ReadBraces(std::size_t at, std::int32_t& min, std::int32_t& max,
@@ -511,7 +535,7 @@ void RegexParser::Quantify(std::int32_t min, std::int32_t max) {
     if (lastAtom_ < 0) {
         Fail("quantifier not expected");
     }
-    std::int32_t& slot = Seq()[lastAtom_];
+    const std::int32_t slot = items_[lastAtom_];
     const RegexNode& atom = tree_.nodes[slot];
     switch (atom.kind) {
     case NodeKind::Anchor:
@@ -537,15 +561,13 @@ void RegexParser::Quantify(std::int32_t min, std::int32_t max) {
         possessive = true;
         ++i_;
     }
-    rep.kids.push_back(slot);
-    std::int32_t id = tree_.Add(std::move(rep));
+    std::int32_t id = tree_.Add(rep, std::span<const std::int32_t>(&slot, 1));
     if (possessive) {
         RegexNode atomic;
         atomic.kind = NodeKind::Atomic;
-        atomic.kids.push_back(id);
-        id = tree_.Add(std::move(atomic));
+        id = tree_.Add(atomic, std::span<const std::int32_t>(&id, 1));
     }
-    Seq()[lastAtom_] = id;
+    items_[lastAtom_] = id;
     lastAtom_ = -1;
     afterQuantifier_ = true;
 }

@@ -29,10 +29,12 @@ private:
         bool negated = false;
         bool behind = false;
         Flags outer;
-        std::vector<std::vector<std::int32_t>> alts;
         std::int32_t condGroup = -1;
         std::int32_t condNode = -1;
+        std::size_t itemsStart = 0; // this group's atoms begin here in items_
     };
+    // Separates the alternatives of a group in items_.
+    static constexpr std::int32_t kAltBreak = -1;
     struct ClassItem {
         bool isChar = false;
         char16_t ch = 0;
@@ -41,15 +43,17 @@ private:
     bool AtEnd() const { return i_ >= p_.size(); }
     void SkipIgnorable();
     void CountGroups();
-    std::vector<std::int32_t>& Seq() { return frames_.back().alts.back(); }
     void AddAtom(RegexNode node);
     void AddChar(char16_t c);
     void OpenGroup();
     void CloseGroup();
     bool ReadFlags(Flags& flags);
     void PushFrame(FrameKind kind);
-    std::int32_t BuildAlternatives(std::vector<std::vector<std::int32_t>>& alts);
-    std::int32_t BuildSeq(const std::vector<std::int32_t>& seq);
+    // Replaces the atoms of the innermost group (from begin to the end of
+    // items_) by one node per alternative, stored from begin on; returns how many.
+    std::size_t BuildSequences(std::size_t begin);
+    std::int32_t BuildSeq(std::size_t begin, std::size_t end);
+    std::int32_t BuildAlternatives(std::size_t begin);
     bool ReadBraces(std::size_t at, std::int32_t& min, std::int32_t& max, std::size_t& end) const;
     void Quantify(std::int32_t min, std::int32_t max);
     void ParseEscape();
@@ -64,6 +68,8 @@ private:
     std::size_t i_ = 0;
     RegexTree tree_;
     std::vector<Frame> frames_;
+    // Atoms of all open groups, innermost last; lastAtom_ indexes it.
+    std::vector<std::int32_t> items_;
     Flags flags_;
     std::int32_t lastAtom_ = -1;
     bool afterQuantifier_ = false;

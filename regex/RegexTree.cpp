@@ -23,25 +23,10 @@ std::int32_t MulWidth(std::int32_t a, std::int32_t b) {
 } // namespace
 
 void RegexTree::ComputeWidths() {
-    // Post-order with an explicit stack: deep nesting must not use the
-    // thread's stack, which is small inside the logon process.
-    std::vector<std::pair<std::int32_t, bool>> work;
-    work.reserve(nodes.size() + 1);
-    work.emplace_back(root, false);
-    while (!work.empty()) {
-        auto [id, visited] = work.back();
-        work.pop_back();
-        RegexNode& n = nodes[id];
-        if (!visited) {
-            work.emplace_back(id, true);
-            for (std::int32_t kid : n.kids) {
-                work.emplace_back(kid, false);
-            }
-            if (n.cond >= 0) {
-                work.emplace_back(n.cond, false);
-            }
-            continue;
-        }
+    // Children precede their parents, so one forward pass sees every child
+    // finished before its parent; no stack at any nesting depth.
+    for (RegexNode& n : nodes) {
+        auto kid = [&](std::int32_t i) -> const RegexNode& { return nodes[Kid(n, i)]; };
         switch (n.kind) {
         case NodeKind::Empty:
         case NodeKind::Anchor:
@@ -55,33 +40,33 @@ void RegexTree::ComputeWidths() {
             break;
         case NodeKind::Seq:
             n.minWidth = n.maxWidth = 0;
-            for (std::int32_t kid : n.kids) {
-                n.minWidth = AddWidth(n.minWidth, nodes[kid].minWidth);
-                n.maxWidth = AddWidth(n.maxWidth, nodes[kid].maxWidth);
+            for (std::int32_t i = 0; i < n.kidCount; ++i) {
+                n.minWidth = AddWidth(n.minWidth, kid(i).minWidth);
+                n.maxWidth = AddWidth(n.maxWidth, kid(i).maxWidth);
             }
             break;
         case NodeKind::Alt:
         case NodeKind::Cond:
             n.minWidth = kInfinite;
             n.maxWidth = 0;
-            for (std::int32_t kid : n.kids) {
-                n.minWidth = std::min(n.minWidth, nodes[kid].minWidth);
-                n.maxWidth = std::max(n.maxWidth, nodes[kid].maxWidth);
+            for (std::int32_t i = 0; i < n.kidCount; ++i) {
+                n.minWidth = std::min(n.minWidth, kid(i).minWidth);
+                n.maxWidth = std::max(n.maxWidth, kid(i).maxWidth);
             }
-            if (n.kind == NodeKind::Cond && n.kids.size() < 2) {
+            if (n.kind == NodeKind::Cond && n.kidCount < 2) {
                 n.minWidth = 0;
             }
             break;
         case NodeKind::Capture:
         case NodeKind::Atomic:
-            n.minWidth = nodes[n.kids[0]].minWidth;
-            n.maxWidth = nodes[n.kids[0]].maxWidth;
+            n.minWidth = kid(0).minWidth;
+            n.maxWidth = kid(0).maxWidth;
             break;
         case NodeKind::Repeat:
-            n.minWidth = MulWidth(nodes[n.kids[0]].minWidth, n.min);
-            n.maxWidth = n.max == kInfinite && nodes[n.kids[0]].maxWidth > 0
+            n.minWidth = MulWidth(kid(0).minWidth, n.min);
+            n.maxWidth = n.max == kInfinite && kid(0).maxWidth > 0
                              ? kInfinite
-                             : MulWidth(nodes[n.kids[0]].maxWidth, n.max);
+                             : MulWidth(kid(0).maxWidth, n.max);
             break;
         case NodeKind::Backref:
         case NodeKind::Recurse:

@@ -1,11 +1,13 @@
 // RegexTree: the parsed form of a pattern, a flat array of nodes that refer to
 // their children by index. Flat storage lets the parser and the compiler walk
-// patterns of any nesting depth with explicit stacks instead of recursion.
+// patterns of any nesting depth without recursion, and costs two allocations
+// per pattern instead of one per node.
 #pragma once
 
 #include "regex/CharSet.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace resetra::regex {
@@ -49,7 +51,9 @@ struct RegexNode {
     std::int32_t cond = -1;
     std::int32_t min = 0;
     std::int32_t max = 0;
-    std::vector<std::int32_t> kids;
+    // Children: kidCount indices in the tree's kid pool from firstKid on.
+    std::int32_t firstKid = 0;
+    std::int32_t kidCount = 0;
     // Shortest and longest text the node can match (kInfinite: unbounded).
     std::int32_t minWidth = 0;
     std::int32_t maxWidth = 0;
@@ -59,14 +63,22 @@ class RegexTree {
 public:
     static constexpr std::int32_t kInfinite = 0x3FFFFFFF;
 
-    std::int32_t Add(RegexNode node) {
-        nodes.push_back(std::move(node));
+    // Nodes are added after their children, so index order is a post-order.
+    std::int32_t Add(RegexNode node, std::span<const std::int32_t> kids = {}) {
+        node.firstKid = static_cast<std::int32_t>(kidPool.size());
+        node.kidCount = static_cast<std::int32_t>(kids.size());
+        kidPool.insert(kidPool.end(), kids.begin(), kids.end());
+        nodes.push_back(node);
         return static_cast<std::int32_t>(nodes.size() - 1);
     }
-    // Fills minWidth/maxWidth of every node below the root, children first.
+    std::int32_t Kid(const RegexNode& node, std::int32_t i) const {
+        return kidPool[static_cast<std::size_t>(node.firstKid + i)];
+    }
+    // Fills minWidth/maxWidth of every node.
     void ComputeWidths();
 
     std::vector<RegexNode> nodes;
+    std::vector<std::int32_t> kidPool;
     std::vector<CharSet> sets;
     std::int32_t root = -1;
     std::int32_t groupCount = 0;

@@ -98,6 +98,7 @@ inline constexpr CuratedCase kGroups[] = {
     {u"(?x)a\\ b", u"a b", 1},          {u"(?i:A)b", u"aB", 0},
     {u"(?i)a(?-i)b", u"AB", 0},         {u"(?Y)", u"a", -1},
     {u"(?<name>a)", u"a", -1},          {u"(", u"", -1},
+    {u"x()y", u"xy", 1},                {u"x(?:)(|)y", u"xy", 1},
 };
 inline constexpr CuratedCase kLookaround[] = {
     {u"a(?=b)", u"ac ab", 1},           {u"a(?!b)", u"ab", 0},
