@@ -39,8 +39,8 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
 }
 
 std::int32_t RegexCompiler::Add(Inst inst) {
+    inst.pure = impure_ == 0;
     prog_.code.push_back(inst);
-    pure_.push_back(impure_ == 0);
     return static_cast<std::int32_t>(prog_.code.size() - 1);
 }
 
@@ -48,7 +48,6 @@ void RegexCompiler::Emit() {
     auto& code = prog_.code;
     auto pc = [&] { return static_cast<std::int32_t>(code.size()); };
     code.reserve(tree_.nodes.size() + 8);
-    pure_.reserve(tree_.nodes.size() + 8);
     std::vector<Work> stack;
     stack.reserve(16);
     stack.push_back({tree_.root, 0, -1, -1});
@@ -186,6 +185,16 @@ void RegexCompiler::Emit() {
             if (w.phase == 0) {
                 if (n.max == 0) {
                     stack.pop_back();
+                } else if (kid.kind == NodeKind::Backref && !(n.min == 1 && n.max == 1)) {
+                    // "\1{2,}" repeats one text: one instruction and one entry.
+                    in.op = Op::RefStar;
+                    in.x = kid.index;
+                    in.flag =
+                        static_cast<std::uint8_t>((kid.icase ? 1 : 0) | (n.greedy ? 0x80 : 0));
+                    in.min = n.min;
+                    in.max = n.max;
+                    Add(in);
+                    stack.pop_back();
                 } else if (n.min == 1 && n.max == 1) {
                     const std::int32_t body = tree_.Kid(n, 0);
                     stack.pop_back();
@@ -249,7 +258,7 @@ void RegexCompiler::Emit() {
                     in.flag = n.greedy ? 1 : 0;
                     w.a = Add(in);
                     if (n.min == 1) {
-                        pure_[w.a] = false;
+                        code[w.a].pure = false;
                     }
                     in.op = Op::RepIter;
                     Add(in);
@@ -376,10 +385,13 @@ void RegexCompiler::AssignMemoSlots() {
     if (!prog_.memoAllowed) {
         return;
     }
-    std::vector<std::uint8_t> indegree(static_cast<std::size_t>(size) + 1, 0);
+    // The memo field counts predecessors (up to 2) until slots are assigned.
+    for (Inst& in : code) {
+        in.memo = 0;
+    }
     auto bump = [&](std::int32_t target, int by = 1) {
         if (target >= 0 && target < size) {
-            indegree[target] = static_cast<std::uint8_t>(std::min(indegree[target] + by, 2));
+            code[target].memo = std::min(code[target].memo + by, 2);
         }
     };
     for (std::int32_t i = 0; i < size; ++i) {
@@ -416,10 +428,8 @@ void RegexCompiler::AssignMemoSlots() {
             break;
         }
     }
-    for (std::int32_t i = 0; i < size; ++i) {
-        if (pure_[i] && indegree[i] >= 2) {
-            code[i].memo = prog_.memoSlots++;
-        }
+    for (Inst& in : code) {
+        in.memo = in.pure && in.memo >= 2 ? prog_.memoSlots++ : -1;
     }
 }
 
@@ -473,8 +483,8 @@ void RegexCompiler::AnalyseStart() {
         }
     }
     // Units that can begin a match.
+    auto& mutableCode = prog_.code;
     std::vector<std::int32_t> todo{0};
-    std::vector<bool> seen(code.size(), false);
     auto addUnit = [&](char16_t c) {
         if (c < 256) {
             prog_.firstLow[c >> 6] |= std::uint64_t{1} << (c & 63);
@@ -496,10 +506,10 @@ void RegexCompiler::AnalyseStart() {
     while (!todo.empty()) {
         const std::int32_t i = todo.back();
         todo.pop_back();
-        if (seen[i]) {
+        if (mutableCode[i].seen) {
             continue;
         }
-        seen[i] = true;
+        mutableCode[i].seen = true;
         const Inst& in = code[i];
         switch (in.op) {
         case Op::Char:

@@ -23,7 +23,6 @@ private:
 
     RegexTree& tree_;
     RegexProgram prog_;
-    std::vector<bool> pure_;
     std::int32_t impure_ = 0;
 };
 

@@ -17,6 +17,9 @@ namespace {
 enum EntryKind : std::int32_t {
     kAlt,      // resume at pc, position a
     kCap,      // capture slot pc had value a
+    kCapPair,  // capture slots pc and pc+1 had values a and b
+    kRefG,     // greedy back-reference loop at pc: may give back down to a, now at b
+    kRefL,     // lazy back-reference loop at pc: now at a, may take b more copies
     kReg,      // register pc had value a
     kStarG,    // greedy one-unit loop at pc: may give back down to a, now at b
     kStarL,    // lazy one-unit loop at pc: now at a, may grow up to b
@@ -28,7 +31,8 @@ enum EntryKind : std::int32_t {
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
 bool IsUndo(std::int32_t kind) {
-    return kind == kCap || kind == kReg || kind == kCallPush || kind == kCallRet;
+    return kind == kCap || kind == kCapPair || kind == kReg || kind == kCallPush ||
+           kind == kCallRet;
 }
 
 } // namespace
@@ -117,6 +121,10 @@ void RegexMatcher::UndoTop() {
     case kCap:
         caps_[e.pc] = e.a;
         break;
+    case kCapPair:
+        caps_[e.pc] = e.a;
+        caps_[e.pc + 1] = e.b;
+        break;
     case kReg:
         regs_[e.pc] = e.a;
         break;
@@ -165,7 +173,6 @@ bool RegexMatcher::MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept 
 }
 
 MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
-    stack_.reserve(64);
     caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
     regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
     captures.clear();
@@ -333,11 +340,67 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             SetCap(3 * in.x + 2, pos);
             ++pc;
             continue;
-        case Op::Close:
-            SetCap(3 * in.x, caps_[3 * in.x + 2]);
-            SetCap(3 * in.x + 1, pos);
+        case Op::Close: {
+            const std::int32_t slot = 3 * in.x;
+            if (!Push({kCapPair, slot, caps_[slot], caps_[slot + 1]})) {
+                goto fail;
+            }
+            caps_[slot] = caps_[slot + 2];
+            caps_[slot + 1] = pos;
             ++pc;
             continue;
+        }
+        case Op::RefStar: {
+            const std::int32_t s = in.x <= prog_.groupCount ? caps_[3 * in.x] : -1;
+            const std::int32_t e = in.x <= prog_.groupCount ? caps_[3 * in.x + 1] : -1;
+            if (e < 0 || s < 0 || e == s) {
+                // An unset group repeats zero times; an empty one any number.
+                if (e < 0 && in.min > 0) {
+                    goto fail;
+                }
+                ++pc;
+                continue;
+            }
+            const std::int32_t len = e - s;
+            const bool icase = (in.flag & 1) != 0;
+            auto copyAt = [&](std::int32_t at) {
+                if (len > n_ - at) {
+                    return false;
+                }
+                for (std::int32_t k = 0; k < len; ++k) {
+                    const char16_t a = t_[s + k];
+                    const char16_t b = t_[at + k];
+                    if (a != b && !(icase && perl_syntax::Fold(a) == perl_syntax::Fold(b))) {
+                        return false;
+                    }
+                }
+                return true;
+            };
+            const bool greedy = (in.flag & 0x80) != 0;
+            std::int32_t count = 0;
+            const std::int32_t want = greedy ? in.max : in.min;
+            while (count < want && copyAt(pos + count * len)) {
+                ++count;
+            }
+            steps_ += (count * len) >> 5;
+            if (count < in.min) {
+                goto fail;
+            }
+            const std::int32_t low = pos + in.min * len;
+            if (greedy) {
+                if (count > in.min && !Push({kRefG, pc, low, pos + count * len})) {
+                    goto fail;
+                }
+            } else if (in.max > in.min &&
+                       !Push({kRefL, pc, low,
+                              in.max == RegexTree::kInfinite ? RegexTree::kInfinite
+                                                             : in.max - in.min})) {
+                goto fail;
+            }
+            pos += count * len;
+            ++pc;
+            continue;
+        }
         case Op::Backref: {
             if (in.x > prog_.groupCount) {
                 goto fail;
@@ -532,6 +595,38 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 } else {
                     e.b = cur;
                 }
+                goto resume;
+            }
+            case kRefG:
+            case kRefL: {
+                const Inst& st = code[e.pc];
+                const std::int32_t s = caps_[3 * st.x];
+                const std::int32_t len = caps_[3 * st.x + 1] - s;
+                if (e.kind == kRefG) {
+                    pos = e.b - len;
+                    pc = e.pc + 1;
+                    if (pos <= e.a) {
+                        stack_.pop_back();
+                    } else {
+                        e.b = pos;
+                    }
+                    goto resume;
+                }
+                bool copy = e.b > 0 && len <= n_ - e.a;
+                for (std::int32_t k = 0; copy && k < len; ++k) {
+                    const char16_t a = t_[s + k];
+                    const char16_t b = t_[e.a + k];
+                    copy = a == b ||
+                           ((st.flag & 1) != 0 && perl_syntax::Fold(a) == perl_syntax::Fold(b));
+                }
+                if (!copy) {
+                    stack_.pop_back();
+                    continue;
+                }
+                e.a += len;
+                e.b = e.b == RegexTree::kInfinite ? e.b : e.b - 1;
+                pos = e.a;
+                pc = e.pc + 1;
                 goto resume;
             }
             case kStarL: {

@@ -24,6 +24,7 @@ enum class Op : std::uint8_t {
     Open,    // x: group
     Close,   // x: group
     Backref, // x: group, flag 1: case-insensitive
+    RefStar, // loop over one back-reference: x group, flag 1 icase, 0x80 greedy, min..max
     Anchor,  // flag: AnchorKind
     RepInit, // x: register pair
     RepHead, // x: register pair, min..max, flag 1: greedy, y: exit
@@ -47,6 +48,8 @@ struct Inst {
     std::int32_t min = 0;
     std::int32_t max = 0;
     std::int32_t memo = -1; // memo slot, or -1
+    bool pure = true;       // compile-time only: see RegexCompiler
+    bool seen = false;      // compile-time only: visited by the start analysis
 };
 
 class RegexProgram {

@@ -99,6 +99,9 @@ inline constexpr CuratedCase kGroups[] = {
     {u"(?i)a(?-i)b", u"AB", 0},         {u"(?Y)", u"a", -1},
     {u"(?<name>a)", u"a", -1},          {u"(", u"", -1},
     {u"x()y", u"xy", 1},                {u"x(?:)(|)y", u"xy", 1},
+    {u"(a)\\1{2,}", u"aa", 0},          {u"(ab)\\1*?c", u"ababc", 1},
+    {u"(a)?\\1*b", u"b", 1},            {u"(a)?\\1+b", u"b", 0},
+    {u"(?i)(a)\\1{2}", u"aAa", 1},      {u"^(ab)\\1{1,2}?$", u"ababab", 1},
 };
 inline constexpr CuratedCase kLookaround[] = {
     {u"a(?=b)", u"ac ab", 1},           {u"a(?!b)", u"ab", 0},
