@@ -6,12 +6,54 @@
 
 namespace resetra::regex {
 
+namespace {
+
+// Blacklists are mostly plain words, optionally anchored ("^word$"). Such a
+// pattern means a string comparison; answering it without compiling keeps a
+// list of a thousand expressions cheap.
+bool TryPlainWord(std::u16string_view text, std::u16string_view pattern, bool& matched) {
+    const bool start = pattern.starts_with(u'^');
+    if (start) {
+        pattern.remove_prefix(1);
+    }
+    const bool end = pattern.ends_with(u'$');
+    if (end) {
+        pattern.remove_suffix(1);
+    }
+    if (pattern.find_first_of(u"\\^$.|?*+()[{") != std::u16string_view::npos) {
+        return false;
+    }
+    // '$' also matches before a final line end.
+    auto endsAtEnd = [&](std::u16string_view t) {
+        return t.ends_with(pattern) ||
+               (t.ends_with(u'\n') && t.substr(0, t.size() - 1).ends_with(pattern));
+    };
+    if (start && end) {
+        matched = text == pattern || (text.size() == pattern.size() + 1 &&
+                                      text.starts_with(pattern) && text.back() == u'\n');
+    } else if (start) {
+        matched = text.starts_with(pattern);
+    } else if (end) {
+        matched = endsAtEnd(text);
+    } else {
+        matched = text.find(pattern) != std::u16string_view::npos;
+    }
+    return true;
+}
+
+} // namespace
+
 std::int32_t CheckString(std::u16string_view text, std::u16string_view pattern,
                          bool* matched) noexcept {
     if (matched == nullptr) {
         return -1;
     }
     *matched = false;
+    bool plain = false;
+    if (TryPlainWord(text, pattern, plain)) {
+        *matched = plain;
+        return 0;
+    }
     try {
         const rpattern compiled(pattern);
         basic_match_results results;

@@ -27,6 +27,9 @@ inline constexpr CuratedCase kLiterals[] = {
     {u"", u"", 1},                      {u"x", u"", 0},
     {u"a\\+b", u"a+b", 1},              {u"\\ufoo", u"x", -1},
     {u"\\y", u"y", 1},                  {u"caf\u00e9", u"un caf\u00e9", 1},
+    {u"^ab$", u"ab\n", 1},              {u"^ab$", u"ab\n\n", 0},
+    {u"ab$", u"xab\n", 1},              {u"^ab", u"xab", 0},
+    {u"^$", u"\n", 1},                  {u"b]}", u"ab]}", 1},
 };
 inline constexpr CuratedCase kEscapes[] = {
     {u"\\t", u"a\tb", 1},               {u"\\n", u"a\nb", 1},
