@@ -9,6 +9,43 @@
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINARegistry.h"
 
+namespace {
+
+// A translated label may be longer than the box the resource gives it: widen
+// the check box towards the OK button rather than cut the label off.
+void FitCheckBoxToLabel(HWND dialog, HWND checkBox) noexcept {
+    const HWND ok = GetDlgItem(dialog, IDOK);
+    RECT box{};
+    RECT okRect{};
+    if (checkBox == nullptr || ok == nullptr || !GetWindowRect(checkBox, &box) ||
+        !GetWindowRect(ok, &okRect) || !ScreenRectToClient(dialog, box) ||
+        !ScreenRectToClient(dialog, okRect)) {
+        return;
+    }
+    const int length = GetWindowTextLengthW(checkBox);
+    std::wstring label(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    GetWindowTextW(checkBox, label.data(), length + 1);
+    HDC dc = GetDC(checkBox);
+    if (dc == nullptr) {
+        return;
+    }
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(checkBox, WM_GETFONT, 0, 0)));
+    RECT measured{0, 0, 0, 0};
+    DrawTextW(dc, label.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, previous);
+    ReleaseDC(checkBox, dc);
+    // The box glyph and the gap after it come before the label.
+    const int needed = measured.right + GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    const int available = okRect.left - 6 - box.left;
+    if (needed > box.right - box.left) {
+        const int width = needed < available ? needed : available;
+        MoveWindow(checkBox, box.left, box.top, width, box.bottom - box.top, TRUE);
+    }
+}
+
+} // namespace
+
 void cMvDialogError::SetTexts(const std::wstring& title, const std::wstring& text) {
     m_title = title;
     m_text = text;
@@ -73,6 +110,7 @@ INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
             checkBox,
             LocalizedText(L"ErrorDialogCheckBoxText", L"Don't show this message again").c_str());
         SetDefaultGuiFont(checkBox);
+        FitCheckBoxToLabel(window, checkBox);
         if (m_tabMode == 1) {
             const HWND icon = GetDlgItem(window, IconControl);
             SubclassKeepingPrevious(text, FocusFrameWndProc);

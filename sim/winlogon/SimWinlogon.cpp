@@ -66,6 +66,7 @@ struct TrackedDialog {
     DWORD waitUntil = 0;
     DWORD deadline = 0;
     int timeouts = 0;
+    int repeats = 0;
 };
 
 std::vector<TrackedDialog> g_dialogs;
@@ -140,13 +141,15 @@ void DescribeWindow(TrackedDialog& dialog) {
     GetClientRect(dialog.window, &client);
     wchar_t title[256] = L"";
     GetWindowTextW(dialog.window, title, 256);
-    SimJournal::Write(L"host window key=" + dialog.key + L" hwnd=" + P(dialog.window) + L" x=" +
-                      std::to_wstring(window.left) + L" y=" + std::to_wstring(window.top) + L" w=" +
-                      std::to_wstring(window.right - window.left) + L" h=" +
-                      std::to_wstring(window.bottom - window.top) + L" cw=" +
-                      std::to_wstring(client.right) + L" ch=" + std::to_wstring(client.bottom) +
-                      L" visible=" + (IsWindowVisible(dialog.window) ? L"1" : L"0") + L" title=" +
-                      SimJournal::Field(title));
+    SimJournal::Write(
+        L"host window key=" + dialog.key + L" hwnd=" + P(dialog.window) + L" x=" +
+        std::to_wstring(window.left) + L" y=" + std::to_wstring(window.top) + L" w=" +
+        std::to_wstring(window.right - window.left) + L" h=" +
+        std::to_wstring(window.bottom - window.top) + L" cw=" + std::to_wstring(client.right) +
+        L" ch=" + std::to_wstring(client.bottom) + L" visible=" +
+        (IsWindowVisible(dialog.window) ? L"1" : L"0") + L" style=" +
+        H(static_cast<ULONG_PTR>(GetWindowLongPtrW(dialog.window, GWL_STYLE)) & 0xFFFFFFFF) +
+        L" title=" + SimJournal::Field(title));
     EnumChildWindows(dialog.window, &DescribeControl, reinterpret_cast<LPARAM>(&dialog));
 }
 
@@ -154,7 +157,8 @@ void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& actio
     const std::wstring& verb = action[0];
     auto arg = [&](size_t i) { return i < action.size() ? action[i] : std::wstring(); };
     HWND control = nullptr;
-    if (action.size() > 1 && verb != L"presstext" && verb != L"screenshot" && verb != L"key") {
+    if (action.size() > 1 && verb != L"presstext" && verb != L"screenshot" && verb != L"key" &&
+        verb != L"tabuntil") {
         control = GetDlgItem(dialog.window, static_cast<int>(SimScenario::ParseNumber(arg(1), 0)));
     }
     if (verb == L"settext" && control != nullptr) {
@@ -182,6 +186,23 @@ void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& actio
         HWND target = GetFocus() != nullptr ? GetFocus() : dialog.window;
         PostMessageW(target, WM_KEYDOWN, key, 0);
         PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+    } else if (verb == L"tabuntil") {
+        // Tab through the dialog, one key per tick, until a control of the
+        // class holds the focus (at most 30 keys).
+        wchar_t className[64] = L"";
+        if (HWND focus = GetFocus()) {
+            GetClassNameW(focus, className, 64);
+        }
+        if (arg(1) != className && dialog.repeats < 30) {
+            ++dialog.repeats;
+            --dialog.next;
+            HWND target = GetFocus() != nullptr ? GetFocus() : dialog.window;
+            PostMessageW(target, WM_KEYDOWN, VK_TAB, 0);
+            PostMessageW(target, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC0000001));
+            dialog.waitUntil = GetTickCount() + 60;
+            return;
+        }
+        dialog.repeats = 0;
     } else if (verb == L"focus") {
         HWND focus = GetFocus();
         wchar_t text[256] = L"";
@@ -719,6 +740,12 @@ int main() {
     g_interactive = g_scenario.GetNumber(L"interactive", 0) != 0;
     g_traceMessages = g_scenario.GetNumber(L"trace-messages", 0) != 0;
     LocalFree(argv);
+
+    // An inheritable handle of Winlogon's: a program it starts must not get it.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE marker = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
+    SetEnvironmentVariableW(L"RESETRA_SIM_INHERITABLE",
+                            H(reinterpret_cast<ULONG_PTR>(marker)).c_str());
 
     // Winlogon's secure desktop, where the GINA starts programs such as the
     // reset wizard.

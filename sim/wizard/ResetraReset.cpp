@@ -61,15 +61,16 @@ int main() {
                now.wMilliseconds);
     time[63] = L'\0';
     line += L" desktop=" + SimJournal::Field(DesktopName().c_str()) + L" time=" + time;
-    // Handles of the parent would show up as a higher handle count in a child
-    // that inherited them.
-    DWORD handles = 0;
-    using HandleCount = BOOL(WINAPI*)(HANDLE, PDWORD);
-    if (auto count = reinterpret_cast<HandleCount>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetProcessHandleCount")))) {
-        count(GetCurrentProcess(), &handles);
-    }
-    line += L" handles=" + std::to_wstring(handles);
+    // The host holds an inheritable event; its handle value is valid here
+    // only if the wizard was started with handle inheritance.
+    wchar_t marker[32] = L"";
+    DWORD flags = 0;
+    const bool inherited =
+        GetEnvironmentVariableW(L"RESETRA_SIM_INHERITABLE", marker, 32) > 0 &&
+        GetHandleInformation(
+            reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(SimScenario::ParseNumber(marker, 0))),
+            &flags) != FALSE;
+    line += std::wstring(L" inherited=") + (inherited ? L"1" : L"0");
     SimJournal::Write(line);
 
     const std::wstring watch = scenario.Get(L"wizard.watch-title");

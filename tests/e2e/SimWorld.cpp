@@ -17,6 +17,26 @@ const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVe
 std::wstring SimDir() {
     return RESETRA_SIM_DIR;
 }
+std::wstring ScreenshotDir() {
+    const std::wstring dir = RESETRA_SCREENSHOT_DIR;
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string JournalText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ') {
+            out += "\\s";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::wstring ProductDll() {
     return RESETRA_PRODUCT_DLL;
 }
@@ -125,6 +145,60 @@ Fields ParseFields(const std::string& line) {
         }
     }
     return fields;
+}
+
+const Fields* DialogSnapshot::WithText(const std::string& text) const {
+    for (const auto& control : controls) {
+        if (control.count("text") && control.at("text") == text) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
+
+const Fields* DialogSnapshot::WithId(int id) const {
+    for (const auto& control : controls) {
+        if (control.count("id") && control.at("id") == std::to_string(id)) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
+
+const Fields* DialogSnapshot::WithStyle(const std::string& style) const {
+    for (const auto& control : controls) {
+        if (control.count("style") && control.at("style") == style) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
+
+DialogSnapshot Snapshot(const Journal& journal, const std::string& key, int index) {
+    DialogSnapshot snapshot;
+    int at = -1;
+    for (int i = 0; i <= index; ++i) {
+        at = journal.IndexOf("host window key=" + key, at + 1);
+        if (at < 0) {
+            return snapshot;
+        }
+    }
+    const auto& lines = journal.Lines();
+    snapshot.window = ParseFields(lines[static_cast<size_t>(at)]);
+    for (size_t i = static_cast<size_t>(at) + 1; i < lines.size(); ++i) {
+        if (lines[i].rfind("host control key=" + key + " ", 0) != 0) {
+            break;
+        }
+        snapshot.controls.push_back(ParseFields(lines[i]));
+    }
+    return snapshot;
+}
+
+int Number(const Fields& fields, const std::string& key) {
+    // Styles use all 32 bits: read wide, keep the low 32.
+    return fields.count(key)
+               ? static_cast<int>(static_cast<unsigned>(std::stoll(fields.at(key), nullptr, 0)))
+               : -99999;
 }
 
 int Journal::IndexOf(const std::string& prefix, int from) const {

@@ -46,6 +46,20 @@ private:
 
 Fields ParseFields(const std::string& line);
 
+// One "controls" snapshot of a dialog: the window line and its controls.
+struct DialogSnapshot {
+    Fields window;
+    std::vector<Fields> controls;
+    // The control whose text is `text` (journal spelling, spaces as \s).
+    [[nodiscard]] const Fields* WithText(const std::string& text) const;
+    [[nodiscard]] const Fields* WithId(int id) const;
+    [[nodiscard]] const Fields* WithStyle(const std::string& style) const;
+};
+
+// The `index`-th snapshot of the dialog with that key ("1500", "107", ...).
+DialogSnapshot Snapshot(const Journal& journal, const std::string& key, int index = 0);
+int Number(const Fields& fields, const std::string& key);
+
 class SimRun {
 public:
     SimRun();
@@ -72,6 +86,10 @@ private:
 };
 
 std::wstring SimDir();
+// Folder the end-to-end tests leave their screenshots in.
+std::wstring ScreenshotDir();
+// The host's spelling of a journal field holding text with spaces.
+std::string JournalText(const std::string& text);
 std::wstring ProductDll();
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);

@@ -1,0 +1,357 @@
+// The logon and locked dialogs with the forgot-password group: when it
+// appears, where its controls go under both position policies, how it
+// follows the OK button, and how its button starts the reset wizard on the
+// Winlogon desktop with the names typed so far, hidden dialog included.
+// Also: the chained GINA's procedure keeps seeing every message, and
+// dialogs that are not the logon, locked or change-password dialog pass
+// through untouched.
+#include "tests/e2e/SimWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace simworld;
+
+namespace {
+
+const wchar_t* const kResetWizardKey = L"SOFTWARE\\Harrowgate\\Resetra\\Reset Wizard";
+const wchar_t* const kExtensionsKey = L"SOFTWARE\\Harrowgate\\Extensions";
+const wchar_t* const kVexaPolicyKey =
+    L"Software\\Policies\\Harrowgate\\Vexa Policy Manager\\Vexa Gina";
+const wchar_t* const kVexaLocalKey = L"Software\\Harrowgate\\Vexa Policy Manager\\Vexa GINA";
+const char* const kForgot = "&Forgot\\smy\\spassword...";
+
+class LogonDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
+        RegistrySetup::SetDword(kGinaKey, L"GINAEnabled", 1);
+        RegistrySetup::SetString(kResetWizardKey, L"Reset Wizard Location",
+                                 SimDir() + L"\\ResetraReset.exe");
+    }
+    void TearDown() override { RegistrySetup::CleanAll(); }
+
+    // Shows the logon dialog once, describes it and cancels it.
+    DialogSnapshot ShowLogon(const std::string& extra = "", const std::string& actions = "") {
+        EXPECT_EQ(0u, run.Run("set dialog.1500 " + actions + "controls ; press 2\n" + extra +
+                              "negotiate\ninitialize\nloggedoutsas 1\n"));
+        return Snapshot(run.Events(), "1500");
+    }
+
+    bool LogHas(const std::string& text) const {
+        const auto lines = run.StubLogLines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+
+    SimRun run;
+};
+
+int Bottom(const Fields& control) {
+    return Number(control, "y") + Number(control, "h");
+}
+
+TEST_F(LogonDialog, ForgotPasswordGroupSitsAtTheBottomOfTheTallerDialog) {
+    const DialogSnapshot shown = ShowLogon();
+    const Fields* group = shown.WithStyle("0x50000007");
+    const Fields* button = shown.WithText(kForgot);
+    const Fields* text = shown.WithStyle("0x50000000");
+    ASSERT_TRUE(group && button && text) << run.Events().Dump();
+    EXPECT_EQ("Button", button->at("class"));
+    EXPECT_EQ("0x50010000", button->at("style"));
+    EXPECT_EQ("Static", text->at("class"));
+    EXPECT_EQ(JournalText("If you've forgotten your password, click on the button below to reset "
+                          "your current password with the Resetra Wizard."),
+              text->at("text"));
+
+    const int frame = (Number(shown.window, "w") - Number(shown.window, "cw")) / 2;
+    const int cxEdge = GetSystemMetrics(SM_CXEDGE);
+    const int cyEdge = GetSystemMetrics(SM_CYEDGE);
+    EXPECT_EQ(-frame + cxEdge + 5, Number(*group, "x"));
+    EXPECT_EQ(Number(shown.window, "cw") + frame - (cxEdge + 5),
+              Number(*group, "x") + Number(*group, "w"));
+    EXPECT_EQ(Number(shown.window, "ch") + frame - (cyEdge + 5), Bottom(*group));
+
+    const int h = Number(*text, "h");
+    EXPECT_GT(h, 0);
+    EXPECT_EQ(h > 32 ? 89 + h - 32 : 89, Number(*group, "h"));
+    EXPECT_EQ(Number(*group, "x") + 79, Number(*text, "x"));
+    EXPECT_EQ(Number(*group, "y") + 20, Number(*text, "y"));
+    EXPECT_EQ(Number(*group, "w") - 89, Number(*text, "w"));
+    EXPECT_EQ(Number(*group, "x") + 79, Number(*button, "x"));
+    EXPECT_EQ(Number(*group, "y") + h + 27, Number(*button, "y"));
+    EXPECT_EQ(157, Number(*button, "w"));
+    EXPECT_EQ(23, Number(*button, "h"));
+
+    // The GINA's own controls keep their places above the group.
+    const Fields* ok = shown.WithId(1);
+    ASSERT_NE(nullptr, ok);
+    EXPECT_LT(Bottom(*ok), Number(*group, "y"));
+}
+
+TEST_F(LogonDialog, DialogGrowsByNinetyFourPixelsForATextOfAtMostThirtyTwo) {
+    const DialogSnapshot enabled = ShowLogon();
+    RegistrySetup::SetDword(kGinaKey, L"GINAEnabled", 0);
+    const DialogSnapshot disabled = ShowLogon();
+    ASSERT_FALSE(enabled.window.empty());
+    ASSERT_FALSE(disabled.window.empty());
+    const Fields* text = enabled.WithStyle("0x50000000");
+    ASSERT_NE(nullptr, text);
+    const int h = Number(*text, "h");
+    EXPECT_EQ(h > 32 ? h + 62 : 94, Number(enabled.window, "h") - Number(disabled.window, "h"));
+}
+
+TEST_F(LogonDialog, PositionOneAttachesTheGroupBelowTheOkButton) {
+    RegistrySetup::SetDword(kWizardsKey, L"GINAControlPosition", 1);
+    const DialogSnapshot shown = ShowLogon();
+    const Fields* group = shown.WithStyle("0x50000007");
+    const Fields* ok = shown.WithId(1);
+    const Fields* text = shown.WithStyle("0x50000000");
+    ASSERT_TRUE(group && ok && text) << run.Events().Dump();
+    const int cyEdge = GetSystemMetrics(SM_CYEDGE);
+    const int h = Number(*text, "h");
+    EXPECT_EQ(Bottom(*ok) + 5 - cyEdge, Number(*group, "y"));
+    EXPECT_EQ(99 - cyEdge + (h > 32 ? h - 32 : 0), Number(*group, "h"));
+    EXPECT_LE(Bottom(*group), Number(shown.window, "ch"));
+}
+
+TEST_F(LogonDialog, NoGroupWithoutTheLocalSwitchOrWhenPolicyForbidsIt) {
+    RegistrySetup::SetDword(kGinaKey, L"GINAEnabled", 0);
+    EXPECT_EQ(nullptr, ShowLogon().WithText(kForgot));
+    RegistrySetup::SetDword(kGinaKey, L"GINAEnabled", 1);
+    RegistrySetup::SetDword(kWizardsKey, L"GINAEnabled", 0);
+    EXPECT_EQ(nullptr, ShowLogon().WithText(kForgot));
+    RegistrySetup::SetDword(kWizardsKey, L"GINAEnabled", 1);
+    EXPECT_NE(nullptr, ShowLogon().WithText(kForgot));
+}
+
+TEST_F(LogonDialog, NoGroupWhenVexaRunsWithMarrow) {
+    HKEY key = nullptr;
+    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kExtensionsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, &key, nullptr));
+    const wchar_t products[] = L"Other\0MARROW\0\0";
+    RegSetValueExW(key, L"Installed Products", 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(products), sizeof(products));
+    RegCloseKey(key);
+    // Vexa neither configured by policy nor enabled locally: the group stays.
+    EXPECT_NE(nullptr, ShowLogon().WithText(kForgot));
+    RegistrySetup::SetDword(kVexaLocalKey, L"GinaEnabled", 1);
+    EXPECT_EQ(nullptr, ShowLogon().WithText(kForgot));
+    EXPECT_TRUE(LogHas("Information: Vexa and Marrow GINA active."));
+    // A Vexa policy of 0 disables Vexa whatever the local switch says.
+    RegistrySetup::SetDword(kVexaPolicyKey, L"GinaEnabled", 0);
+    EXPECT_NE(nullptr, ShowLogon().WithText(kForgot));
+    RegistrySetup::DeleteValue(kVexaPolicyKey, L"GinaEnabled");
+    RegistrySetup::DeleteValue(kVexaLocalKey, L"GinaEnabled");
+}
+
+TEST_F(LogonDialog, ForgotPasswordButtonFollowsTheOkButtonsEnabledState) {
+    ShowLogon("", "disable 1 ; controls ; enable 1 ; ");
+    const DialogSnapshot disabled = Snapshot(run.Events(), "1500", 0);
+    const DialogSnapshot enabled = Snapshot(run.Events(), "1500", 1);
+    ASSERT_NE(nullptr, disabled.WithText(kForgot)) << run.Events().Dump();
+    EXPECT_EQ("0", disabled.WithText(kForgot)->at("enabled"));
+    EXPECT_EQ("0", disabled.WithStyle("0x58000000") ? "0" : "missing");
+    ASSERT_NE(nullptr, enabled.WithText(kForgot));
+    EXPECT_EQ("1", enabled.WithText(kForgot)->at("enabled"));
+}
+
+TEST_F(LogonDialog, LockedDialogIsPreparedAgainAndGetsTheGroupToo) {
+    ASSERT_EQ(0u, run.Run("set dialog.1500 press 1\nset dialog.1950 controls ; press 2\n"
+                          "negotiate\ninitialize\nloggedoutsas 1\nwkstalockedsas 1\n"));
+    const DialogSnapshot locked = Snapshot(run.Events(), "1950");
+    EXPECT_NE(nullptr, locked.WithText(kForgot)) << run.Events().Dump();
+    EXPECT_TRUE(run.Events().Has("chained dialog-ok template=1500"));
+    EXPECT_EQ(2u, run.Events().Count("host dispatch WlxDialogBoxParam"));
+}
+
+// ---- the reset wizard ------------------------------------------------------------
+
+class ResetWizard : public LogonDialog {
+protected:
+    Fields RunWizard(const std::string& typing, const std::string& extra = "") {
+        EXPECT_EQ(0u, run.Run("set dialog.1500 " + typing +
+                              "presstext \"&Forgot my password...\" ; "
+                              "controls ; press 2\n"
+                              "set wizard.watch-title Log On to Windows\n"
+                              "set msgbox.answer 1\n" +
+                              extra + "negotiate\ninitialize\nloggedoutsas 1\n"));
+        return run.Events().FieldsOf("wizard start");
+    }
+};
+
+TEST_F(ResetWizard, StartsOnTheWinlogonDesktopWithDomainAndUserWhileTheDialogIsHidden) {
+    const Fields wizard = RunWizard("settext 1502 bob ; ");
+    ASSERT_FALSE(wizard.empty()) << run.Events().Dump();
+    EXPECT_EQ("3", wizard.at("argc"));
+    EXPECT_EQ(JournalText(Narrow(SimDir()) + "\\ResetraReset.exe"), wizard.at("argv0"));
+    EXPECT_EQ("CONTOSO", wizard.at("argv1"));
+    EXPECT_EQ("bob", wizard.at("argv2"));
+    EXPECT_EQ("Winlogon", wizard.at("desktop"));
+    const Fields watched = run.Events().FieldsOf("wizard watched");
+    EXPECT_EQ("1", watched.at("found"));
+    EXPECT_EQ("0", watched.at("visible")) << "the dialog stays visible while the wizard runs";
+    // Shown again afterwards, the journal's order proving the wait.
+    const Journal& journal = run.Events();
+    EXPECT_LT(journal.IndexOf("wizard exit"), journal.IndexOf("host window key=1500"));
+    EXPECT_EQ("1", Snapshot(journal, "1500").window.at("visible"));
+    EXPECT_FALSE(journal.Has("host dispatch WlxMessageBox"));
+}
+
+TEST_F(ResetWizard, HostileNamesReachTheWizardWholeAsSeparateArguments) {
+    struct Case {
+        const char* typed;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"bob\" \"evil", "bob\"\\s\"evil"},
+        {"x\\", "x\\\\"},
+        {"a\\\" b", "a\\\\\"\\sb"},
+        {"\"", "\""},
+        {"\\\\server\\share\\", "\\\\\\\\server\\\\share\\\\"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        // The scenario's words keep their quotes only inside a quoted word,
+        // so the user name goes through the chained GINA's own filling.
+        const Fields wizard = RunWizard("", std::string("set chained.user ") + c.typed + "\n");
+        ASSERT_FALSE(wizard.empty()) << run.Events().Dump();
+        EXPECT_EQ("3", wizard.at("argc"));
+        EXPECT_EQ(c.expected, wizard.at("argv2"));
+        EXPECT_EQ("CONTOSO", wizard.at("argv1"));
+    }
+}
+
+TEST_F(ResetWizard, DisabledDomainBoxGivesAnEmptyDomainArgument) {
+    const Fields wizard = RunWizard("disable 1504 ; settext 1502 carol ; ");
+    ASSERT_FALSE(wizard.empty()) << run.Events().Dump();
+    EXPECT_EQ("3", wizard.at("argc"));
+    EXPECT_EQ("\"\"", wizard.at("argv1"));
+    EXPECT_EQ("carol", wizard.at("argv2"));
+}
+
+TEST_F(ResetWizard, InheritsNoHandleOfWinlogon) {
+    const Fields wizard = RunWizard("");
+    ASSERT_FALSE(wizard.empty()) << run.Events().Dump();
+    EXPECT_EQ("0", wizard.at("inherited"));
+}
+
+TEST_F(ResetWizard, WizardThatBroadcastsASettingChangeIsAnsweredWhileWaited) {
+    RunWizard("", "set wizard.broadcast 1\n");
+    EXPECT_EQ("1", run.Events().FieldsOf("wizard broadcast").at("answered")) << run.Events().Dump();
+    EXPECT_TRUE(run.Events().Has("wizard exit"));
+}
+
+TEST_F(ResetWizard, MissingWizardLocationShowsTheRegistryErrorAndStartsNothing) {
+    RegistrySetup::DeleteValue(kResetWizardKey, L"Reset Wizard Location");
+    RunWizard("");
+    EXPECT_FALSE(run.Events().Has("wizard start"));
+    const Fields box = run.Events().FieldsOf("host dispatch WlxMessageBox");
+    ASSERT_FALSE(box.empty()) << run.Events().Dump();
+    EXPECT_EQ(JournalText("Resetra - Registry error"), box.at("title"));
+    EXPECT_EQ("0x10", box.at("style"));
+}
+
+TEST_F(ResetWizard, WizardThatCannotStartShowsTheStartErrorAndTheDialogAgain) {
+    RegistrySetup::SetString(kResetWizardKey, L"Reset Wizard Location",
+                             L"C:\\no\\such\\folder\\ResetraReset.exe");
+    RunWizard("");
+    const Fields box = run.Events().FieldsOf("host dispatch WlxMessageBox");
+    ASSERT_FALSE(box.empty()) << run.Events().Dump();
+    EXPECT_EQ(JournalText("Resetra - Error starting the Reset Wizard"), box.at("title"));
+    EXPECT_EQ(JournalText("An error has occurred while performing this operation. Please contact "
+                          "your system administrator for further assistance."),
+              box.at("text"));
+    EXPECT_EQ("1", Snapshot(run.Events(), "1500").window.at("visible"));
+    EXPECT_TRUE(LogHas("Error: Error starting Reset Wizard. Errorcode 3."));
+}
+
+TEST_F(ResetWizard, PathNotNamingTheWizardStartsNothingAndIsLogged) {
+    RegistrySetup::SetString(kResetWizardKey, L"Reset Wizard Location",
+                             SimDir() + L"\\SimWinlogon.exe");
+    RunWizard("");
+    EXPECT_FALSE(run.Events().Has("wizard start"));
+    EXPECT_FALSE(run.Events().Has("host dispatch WlxMessageBox"));
+    EXPECT_TRUE(LogHas("does not name ResetraReset.exe"));
+}
+
+TEST_F(ResetWizard, FileNameCheckIgnoresLetterCase) {
+    // Windows file names ignore case: the stand-in copied as RESETRARESET.EXE
+    // is the same file to the system.
+    const std::wstring upper = SimDir() + L"\\RESETRARESET.EXE";
+    RegistrySetup::SetString(kResetWizardKey, L"Reset Wizard Location", upper);
+    const Fields wizard = RunWizard("");
+    EXPECT_FALSE(wizard.empty()) << run.Events().Dump();
+}
+
+// ---- interception ------------------------------------------------------------
+
+class Interception : public LogonDialog {};
+
+TEST_F(Interception, ChainedProcedureSeesEveryMessageOfTheDialogInOrderUnchanged) {
+    ASSERT_EQ(0u, run.Run("set trace-messages 1\nset chained.trace-messages 1\n"
+                          "set dialog.1500 settext 1503 secret ; controls ; press 1\n"
+                          "negotiate\ninitialize\nloggedoutsas 1\n"));
+    const Journal& journal = run.Events();
+    const int init = journal.IndexOf("chained dlgmsg template=1500");
+    ASSERT_GE(init, 0) << journal.Dump();
+    // Messages whose lParam points to a structure reach a hook as a copy, so
+    // only their number and wParam can be compared with what the dialog
+    // procedure got.
+    auto key = [](const Fields& f) {
+        static const std::vector<std::string> pointers = {"0xc",  "0xd",  "0x24", "0x46", "0x47",
+                                                          "0x4e", "0x2b", "0x2c", "0x81", "0x83"};
+        const bool pointer =
+            std::find(pointers.begin(), pointers.end(), f.at("msg")) != pointers.end();
+        return f.at("msg") + " " + f.at("wparam") + " " + (pointer ? "*" : f.at("lparam"));
+    };
+    std::vector<std::string> delivered;
+    std::vector<std::string> seen;
+    bool started = false;
+    for (const auto& line : journal.Lines()) {
+        if (line.rfind("host winmsg ", 0) == 0) {
+            const Fields f = ParseFields(line);
+            started = started || f.at("msg") == "0x110"; // WM_INITDIALOG
+            if (started) {
+                delivered.push_back(key(f));
+            }
+        } else if (line.rfind("chained dlgmsg ", 0) == 0) {
+            const Fields f = ParseFields(line);
+            if (f.at("msg") == "0x110" || !seen.empty()) {
+                seen.push_back(key(f));
+            }
+        }
+    }
+    ASSERT_GT(seen.size(), 10u);
+    EXPECT_EQ(delivered, seen);
+}
+
+TEST_F(Interception, LogonDialogReachesWinlogonWithTheLibrarysThunk) {
+    ShowLogon();
+    const Fields shown = run.Events().FieldsOf("host dispatch WlxDialogBoxParam");
+    EXPECT_EQ("ResetraGINAx64.dll", shown.at("proc-module"));
+    EXPECT_EQ("1500", shown.at("template"));
+    EXPECT_EQ("0x51d0", shown.at("param"));
+}
+
+TEST_F(Interception, OtherNumberedAndNamedTemplatesPassUntouched) {
+    for (const char* setting : {"1501", "name", "name-at 1500", "name-at 1950"}) {
+        SCOPED_TRACE(setting);
+        ASSERT_EQ(0u, run.Run(std::string("set chained.dialog.WlxLoggedOutSAS ") + setting +
+                              "\nset dialog.1501 controls ; press 1\nset dialog.name controls ; "
+                              "press 1\nnegotiate\ninitialize\nloggedoutsas 1\n"));
+        const Fields asked = run.Events().FieldsOf("chained open-dialog");
+        const Fields shown = run.Events().FieldsOf("host dispatch WlxDialogBoxParam");
+        ASSERT_FALSE(shown.empty()) << run.Events().Dump();
+        EXPECT_EQ(asked.at("proc"), shown.at("proc"));
+        EXPECT_EQ("MSGINA.DLL", shown.at("proc-module"));
+        EXPECT_EQ("1", run.Events().FieldsOf("host dialog-result").at("result"));
+        EXPECT_FALSE(run.Events().Has("host control key=name hwnd") &&
+                     Snapshot(run.Events(), "name").WithText(kForgot) != nullptr);
+    }
+}
+
+} // namespace
