@@ -83,7 +83,7 @@ int32_t SidStringByAdsi(cMvLog& log, const wchar_t* domain, const wchar_t* userN
         return hr;
     }
     cMvComPtr<IADsUser> user;
-    hr = object.As(user);
+    hr = object->QueryInterface(IID_IADsUser, user.put_void());
     if (FAILED(hr)) {
         log.LogHResult(LogLevel::Error, hr, L"Error getting query interface object for '%s'.",
                        path.c_str());

@@ -1,0 +1,172 @@
+// Account look-ups through the local security authority: local and domain
+// accounts, the repeat at a domain controller, BUILTIN staying local, the
+// controller name made to start with two backslashes, and the bound on
+// look-ups that keep asking for larger buffers.
+#include "DirectoryTestWorld.h"
+
+#include "directory/AccountSids.h"
+
+#include <sddl.h>
+
+using GetSidStringByAccountName_ = DirectoryTest;
+using GetAccountNameFromSid_ = DirectoryTest;
+
+TEST_F(GetSidStringByAccountName_, FindsADomainAccountOnTheLocalComputer) {
+    std::wstring sid;
+    EXPECT_EQ(GetSidStringByAccountName(log, L"CORP\\alice", sid), 0);
+    EXPECT_EQ(sid, CORP_SID L"-1104");
+    EXPECT_TRUE(Logged(LogLevel::Debug, L"Found SID '" CORP_SID L"-1104'."));
+    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
+}
+
+TEST_F(GetSidStringByAccountName_, RepeatsTheLookupAtADomainControllerWithTheUserAlone) {
+    std::wstring sid;
+    EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), 0);
+    EXPECT_EQ(sid, LAB_SID L"-1301");
+    EXPECT_TRUE(Logged(LogLevel::Debug, L"Looking up sid for account 'erin' in domain "
+                                        L"'lab.example.net' (Using computer '\\\\LABDC1')."))
+        << AllEntries();
+    const auto lookups = Calls(L"LookupAccountNameW system=\\\\LABDC1");
+    ASSERT_FALSE(lookups.empty());
+    EXPECT_EQ(lookups.back(), L"LookupAccountNameW system=\\\\LABDC1 account=erin");
+}
+
+TEST_F(GetSidStringByAccountName_, MakesTheControllerNameStartWithTwoBackslashes) {
+    for (const wchar_t* reported : {L"LABDC1", L"\\LABDC1", L"\\\\\\LABDC1"}) {
+        UseExampleWith(L"<DomainController name=\"LABDC1\"/>",
+                       std::wstring(L"<DomainController name=\"LABDC1\" reportedAs=\"") + reported +
+                           L"\"/>");
+        std::wstring sid;
+        EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), 0) << reported;
+        EXPECT_FALSE(Calls(L"LookupAccountNameW system=\\\\LABDC1 account=erin").empty())
+            << reported;
+        for (const std::wstring& lookup : Calls(L"LookupAccountNameW system=\\")) {
+            EXPECT_EQ(lookup, L"LookupAccountNameW system=\\\\LABDC1 account=erin") << reported;
+        }
+    }
+}
+
+TEST_F(GetSidStringByAccountName_, KeepsBuiltinAccountsOnTheLocalComputer) {
+    std::wstring sid;
+    EXPECT_EQ(GetSidStringByAccountName(log, L"BUILTIN\\Administrators", sid), 0);
+    EXPECT_EQ(sid, L"S-1-5-32-544");
+
+    std::wstring missing = L"unchanged";
+    EXPECT_EQ(GetSidStringByAccountName(log, L"builtin\\Nobody", missing), ERROR_NONE_MAPPED);
+    EXPECT_EQ(missing, L"unchanged");
+    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
+    for (const std::wstring& lookup : Calls(L"LookupAccountNameW")) {
+        EXPECT_NE(lookup.find(L"system=(null)"), std::wstring::npos) << lookup;
+    }
+    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Failed to lookup SID for 'builtin\\Nobody'. Error "
+                                             L"code (1332): "));
+    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (1332) - Unable to look up SID for lookupname "
+                                        L"'builtin\\Nobody'."));
+}
+
+TEST_F(GetSidStringByAccountName_, StaysLocalWhenNoDomainControllerIsFound) {
+    UseExampleWith(L"flat=\"LAB\"", L"flat=\"LAB\" reachable=\"false\"");
+    std::wstring sid = L"unchanged";
+    EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), ERROR_NONE_MAPPED);
+    EXPECT_EQ(sid, L"unchanged");
+    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error retrieving domain controller for domain "
+                                             L"'lab.example.net'. Error code (1355): "));
+    EXPECT_TRUE(Logged(LogLevel::Debug, L"Looking up sid for account 'erin' in domain "
+                                        L"'lab.example.net' (Using computer '')."));
+}
+
+TEST_F(GetSidStringByAccountName_, DoesNotSplitANameHoldingASlash) {
+    std::wstring sid = L"unchanged";
+    EXPECT_NE(GetSidStringByAccountName(log, L"corp.example.com/Users\\dave", sid), 0);
+    EXPECT_EQ(sid, L"unchanged");
+    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
+    EXPECT_EQ(Calls(L"LookupAccountNameW").back(),
+              L"LookupAccountNameW system=(null) account=corp.example.com/Users\\dave");
+}
+
+TEST_F(GetSidStringByAccountName_, GivesUpAfterTwelveAnswersAskingForALargerBuffer) {
+    UseExampleWith(L"<Computer name=\"WS01\"",
+                   L"<Computer name=\"WS01\" lookupNameBufferAnswers=\"1000\"");
+    std::wstring sid = L"unchanged";
+    EXPECT_EQ(GetSidStringByAccountName(log, L"CORP\\alice", sid), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(sid, L"unchanged");
+    EXPECT_EQ(SimDomainCallCount(L"LookupAccountNameW"), kLookupBufferAnswers);
+    const std::wstring tooSmallLine = L"Buffer was too small to lookup SID for 'CORP\\alice', try "
+                                      L"again with correct buffer size.";
+    int tooSmall = 0;
+    for (const cMvLogEntry& entry : handler.entries) {
+        tooSmall +=
+            entry.GetLevel() == LogLevel::Debug && entry.GetText().rfind(tooSmallLine, 0) == 0;
+    }
+    EXPECT_EQ(tooSmall, kLookupBufferAnswers);
+}
+
+TEST_F(GetSidStringByAccountName_, AcceptsAFewAnswersAskingForALargerBuffer) {
+    UseExampleWith(L"<Computer name=\"WS01\"",
+                   L"<Computer name=\"WS01\" lookupNameBufferAnswers=\"3\"");
+    std::wstring sid;
+    EXPECT_EQ(GetSidStringByAccountName(log, L"CORP\\alice", sid), 0);
+    EXPECT_EQ(sid, CORP_SID L"-1104");
+}
+
+namespace {
+struct OwnedSid {
+    explicit OwnedSid(const wchar_t* text) { ConvertStringSidToSidW(text, &sid); }
+    ~OwnedSid() { LocalFree(sid); }
+    PSID sid = nullptr;
+};
+} // namespace
+
+TEST_F(GetAccountNameFromSid_, NamesUsersAndGroupsWithTheirDomain) {
+    std::wstring domain;
+    std::wstring account;
+    SID_NAME_USE kind = SidTypeUnknown;
+    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(CORP_SID L"-1105").sid, domain, account, kind),
+              0);
+    EXPECT_EQ(domain, L"CORP");
+    EXPECT_EQ(account, L"bob");
+    EXPECT_EQ(kind, SidTypeUser);
+    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(LAB_SID L"-1300").sid, domain, account, kind), 0);
+    EXPECT_EQ(domain, L"LAB");
+    EXPECT_EQ(account, L"Lab Users");
+    EXPECT_EQ(kind, SidTypeGroup);
+    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(L"S-1-5-32-544").sid, domain, account, kind), 0);
+    EXPECT_EQ(domain, L"BUILTIN");
+    EXPECT_EQ(kind, SidTypeAlias);
+}
+
+TEST_F(GetAccountNameFromSid_, LeavesEverythingAsItWasForAnUnknownSid) {
+    std::wstring domain = L"d";
+    std::wstring account = L"a";
+    SID_NAME_USE kind = SidTypeUnknown;
+    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(CORP_SID L"-9999").sid, domain, account, kind),
+              ERROR_NONE_MAPPED);
+    EXPECT_EQ(domain, L"d");
+    EXPECT_EQ(account, L"a");
+    EXPECT_EQ(kind, SidTypeUnknown);
+    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error looking up account name using a SID. Error "
+                                             L"code (1332): "));
+}
+
+TEST_F(GetAccountNameFromSid_, RefusesAnInvalidSidWithoutALookup) {
+    BYTE notASid[8] = {9, 1, 0, 0, 0, 0, 0, 5};
+    std::wstring domain = L"d";
+    std::wstring account = L"a";
+    SID_NAME_USE kind = SidTypeUnknown;
+    EXPECT_EQ(GetAccountNameFromSid(log, notASid, domain, account, kind), ERROR_INVALID_SID);
+    EXPECT_EQ(GetAccountNameFromSid(log, nullptr, domain, account, kind), ERROR_INVALID_SID);
+    EXPECT_EQ(account, L"a");
+    EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW"), 0);
+}
+
+TEST_F(GetAccountNameFromSid_, GivesUpAfterTwelveAnswersAskingForALargerBuffer) {
+    UseExampleWith(L"<Computer name=\"WS01\"",
+                   L"<Computer name=\"WS01\" lookupSidBufferAnswers=\"1000\"");
+    std::wstring domain = L"d";
+    std::wstring account = L"a";
+    SID_NAME_USE kind = SidTypeUnknown;
+    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(CORP_SID L"-1105").sid, domain, account, kind),
+              ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(account, L"a");
+    EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW"), kLookupBufferAnswers);
+}
