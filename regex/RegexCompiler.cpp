@@ -467,20 +467,34 @@ void RegexCompiler::AnalyseStart() {
             prog_.lineStart = true;
         }
     }
-    // The last plain unit on the straight path from the start must appear in
-    // every match; checking for it first turns many long failing searches
-    // into one scan of the text.
-    for (std::size_t i = 0; i < code.size(); ++i) {
+    // The last plain unit on the path that every match takes must appear in
+    // it; checking for it first turns many long failing searches into one scan
+    // of the text. The path runs through the exit of every loop and skips
+    // optional parts; it ends at the first alternation or assertion.
+    const auto size = static_cast<std::int32_t>(code.size());
+    for (std::int32_t i = 0; i < size;) {
         const Inst& in = code[i];
         if (in.op == Op::Char) {
             prog_.requiredUnit = in.ch;
         } else if (in.op == Op::Star && (in.flag & 0x7F) == kUnitChar && in.min > 0) {
             prog_.requiredUnit = in.ch;
+        } else if (in.op == Op::Split) {
+            const std::int32_t other = in.x == i + 1 ? in.y : in.y == i + 1 ? in.x : -1;
+            if (other >= 0 && other < i) {
+                ++i; // the back edge of a '+' loop: its exit follows
+                continue;
+            }
+            if (other > i + 1 && (code[other - 1].op != Op::Jmp || code[other - 1].x == i)) {
+                i = other; // an optional part or a '*' loop: go round it
+                continue;
+            }
+            break;
         } else if (in.op != Op::CharI && in.op != Op::Set && in.op != Op::Any &&
                    in.op != Op::AnyNl && in.op != Op::Star && in.op != Op::Open &&
                    in.op != Op::Close && in.op != Op::Anchor) {
             break;
         }
+        ++i;
     }
     // Units that can begin a match.
     auto& mutableCode = prog_.code;

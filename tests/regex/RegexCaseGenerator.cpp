@@ -252,7 +252,8 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
             out.push_back(static_cast<char16_t>(u'0' + group));
             out.push_back(u')');
         } else if (recursive_) {
-            out += u"(?(1)";
+            Literal(out);
+            return false;
         } else {
             const char16_t* looks[] = {u"(?(?=", u"(?(?!", u"(?(?<=", u"(?(?<!"};
             const int k = Pick(4);
@@ -276,7 +277,12 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         out.push_back(u')');
     } else if (choice < 95) {
         const char16_t* flags[] = {u"(?i)", u"(?i:", u"(?-i:", u"(?s:", u"(?m)", u"(?x:", u"(?^:"};
-        const int k = Pick(7);
+        // Unscoped options only at the top: inside a conditional perl 5.36
+        // lets them leak past its closing parenthesis.
+        int k = Pick(7);
+        if (nesting_ > 0 && (k == 0 || k == 4)) {
+            k = 1;
+        }
         out += flags[k];
         if (out.back() == u':') {
             ++nesting_;
