@@ -123,6 +123,27 @@ TEST_F(SimulatedDomain, RedirectsEveryDirectoryImportOfTheLoadedGina) {
     ASSERT_EQ(LoadSimulatedDomainText(ExampleFixtureText().c_str()), 0u);
 }
 
+TEST_F(SimulatedDomain, AnswersALoadedLibraryThroughItsImportTable) {
+    HMODULE probe = LoadLibraryW(RESETRA_DIRECTORY_PROBE);
+    ASSERT_NE(probe, nullptr);
+    ASSERT_EQ(InstallSimulatedDomain(probe, RESETRA_EXAMPLE_DOMAIN), 0u);
+    std::set<std::string> libraries;
+    EXPECT_GT(ExpectDirectoryImportsSimulated(probe, libraries), 10);
+    EXPECT_EQ(libraries, (std::set<std::string>{"activeds.dll", "advapi32.dll", "netapi32.dll",
+                                                "ntdsapi.dll", "ole32.dll"}));
+    using Probe = int32_t(__cdecl*)(const wchar_t*, const wchar_t*, wchar_t*, DWORD);
+    auto call =
+        reinterpret_cast<Probe>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeUserSid")));
+    ASSERT_NE(call, nullptr);
+    wchar_t sid[128] = L"";
+    EXPECT_EQ(call(L"corp.example.com", L"carol", sid, 128), 0);
+    EXPECT_STREQ(sid, CORP_SID L"-1106");
+    EXPECT_GT(SimDomainCallCount(L"DsCrackNamesW"), 0);
+    EXPECT_GT(SimDomainCallCount(L"LookupAccountNameW"), 0);
+    FreeLibrary(probe);
+    ASSERT_EQ(LoadSimulatedDomainText(ExampleFixtureText().c_str()), 0u);
+}
+
 TEST_F(SimulatedDomain, StopsEveryCallItDoesNotSimulate) {
     SetSimDomainTrapHandler(&RecordTrap);
     g_trapped.clear();
