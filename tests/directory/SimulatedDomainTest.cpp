@@ -12,6 +12,7 @@
 #include <iads.h>
 #include <adshlp.h>
 #include <lm.h>
+#include <ntdsapi.h>
 #include <msxml.h>
 
 #include <set>
@@ -336,6 +337,24 @@ TEST_F(SimulatedDomain, OffersUserNamesOnlyOnUserObjects) {
     EXPECT_EQ(ADsGetObject(L"LDAP://CN=All Staff,CN=Users,DC=corp,DC=example,DC=com", IID_IADsUser,
                            group.put_void()),
               E_NOINTERFACE);
+}
+
+TEST_F(SimulatedDomain, FailsTheLoadOfThePropertyCacheWhenScripted) {
+    EXPECT_EQ(Bind(kBob)->GetInfo(), S_OK);
+    UseExampleWith(L"<User sam=\"bob\"", L"<User sam=\"bob\" getInfoError=\"0x8007203A\"");
+    EXPECT_EQ(Bind(kBob)->GetInfo(), HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN));
+}
+
+TEST_F(SimulatedDomain, AnswersForAComputerInNoDomainAtAll) {
+    UseExampleWith(L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>", L"<Computer name=\"WS01\"/>");
+    LPWSTR name = nullptr;
+    NETSETUP_JOIN_STATUS status = NetSetupDomainName;
+    EXPECT_EQ(NetGetJoinInformation(nullptr, &name, &status), 0u);
+    EXPECT_EQ(status, NetSetupUnjoined);
+    NetApiBufferFree(name);
+    HANDLE bind = nullptr;
+    EXPECT_EQ(DsBindW(nullptr, nullptr, &bind), static_cast<DWORD>(ERROR_NO_SUCH_DOMAIN));
+    EXPECT_EQ(bind, nullptr);
 }
 
 TEST_F(SimulatedDomain, CountsEveryCallAndWaitsTheScriptedDelay) {
