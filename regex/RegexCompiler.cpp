@@ -469,8 +469,8 @@ void RegexCompiler::AnalyseStart() {
     }
     // The last plain unit on the path that every match takes must appear in
     // it; checking for it first turns many long failing searches into one scan
-    // of the text. The path runs through the exit of every loop and skips
-    // optional parts; it ends at the first alternation or assertion.
+    // of the text. The path runs through the exit of every loop and goes round
+    // optional parts and alternatives; it ends at the first assertion.
     const auto size = static_cast<std::int32_t>(code.size());
     for (std::int32_t i = 0; i < size;) {
         const Inst& in = code[i];
@@ -486,6 +486,10 @@ void RegexCompiler::AnalyseStart() {
             }
             if (other > i + 1 && (code[other - 1].op != Op::Jmp || code[other - 1].x == i)) {
                 i = other; // an optional part or a '*' loop: go round it
+                continue;
+            }
+            if (other > i + 1 && code[other - 1].op == Op::Jmp && code[other - 1].x > other) {
+                i = code[other - 1].x; // alternatives: all of them meet at the end
                 continue;
             }
             break;

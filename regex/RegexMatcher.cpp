@@ -8,6 +8,7 @@
 #include "regex/perl_syntax.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 namespace resetra::regex {
@@ -30,6 +31,8 @@ enum EntryKind : std::int32_t {
 
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
+constexpr std::size_t kMaxTextUnits = std::size_t{1} << 30;
+
 bool IsUndo(std::int32_t kind) {
     return kind == kCap || kind == kCapPair || kind == kReg || kind == kCallPush ||
            kind == kCallRet;
@@ -39,7 +42,9 @@ bool IsUndo(std::int32_t kind) {
 
 RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text,
                            const MatchLimits& limits)
-    : prog_(program), t_(text.data()), n_(static_cast<std::int32_t>(text.size())), limits_(limits) {
+    : prog_(program), t_(text.data()),
+      n_(text.size() > kMaxTextUnits ? -1 : static_cast<std::int32_t>(text.size())),
+      limits_(limits) {
     maxSteps_ = limits_.baseSteps + limits_.stepsPerUnit * static_cast<std::int64_t>(n_);
     memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
 }
@@ -69,6 +74,41 @@ bool RegexMatcher::UnitMatches(const Inst& in, char16_t c) const noexcept {
     default:
         return true;
     }
+}
+
+std::int32_t RegexMatcher::ScanUnits(const Inst& in, std::int32_t pos,
+                                     std::int32_t limit) const noexcept {
+    // One loop per kind of unit: this is the innermost loop of most searches.
+    const char16_t* p = t_ + pos;
+    const char16_t* const end = t_ + limit;
+    switch (in.flag & 0x7F) {
+    case kUnitChar:
+        while (p < end && *p == in.ch) {
+            ++p;
+        }
+        break;
+    case kUnitCharI:
+        while (p < end && perl_syntax::Fold(*p) == in.ch) {
+            ++p;
+        }
+        break;
+    case kUnitSet: {
+        const CharSet& set = prog_.sets[in.x];
+        while (p < end && set.Contains(*p)) {
+            ++p;
+        }
+        break;
+    }
+    case kUnitAny:
+        while (p < end && *p != u'\n') {
+            ++p;
+        }
+        break;
+    default:
+        p = end;
+        break;
+    }
+    return static_cast<std::int32_t>(p - t_);
 }
 
 bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept {
@@ -165,14 +205,32 @@ void RegexMatcher::EnableMemo() {
     memoOn_ = true;
 }
 
-bool RegexMatcher::MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept {
-    const std::uint64_t bit =
-        static_cast<std::uint64_t>(slot) * (static_cast<std::uint64_t>(n_) + 1) +
-        static_cast<std::uint64_t>(pos);
-    return ((memo_[bit >> 6] >> (bit & 63)) & 1u) != 0;
+std::int32_t RegexMatcher::PrevUnseen(std::int32_t slot, std::int32_t pos,
+                                      std::int32_t low) const noexcept {
+    // A slot's bits are consecutive by position, so 64 positions are
+    // skipped per word: giving back a long run costs n/64, not n.
+    const std::uint64_t base =
+        static_cast<std::uint64_t>(slot) * (static_cast<std::uint64_t>(n_) + 1);
+    std::int64_t q = pos;
+    while (q >= low) {
+        const std::uint64_t bit = base + static_cast<std::uint64_t>(q);
+        const std::uint64_t word = ~memo_[bit >> 6];
+        const unsigned offset = static_cast<unsigned>(bit & 63);
+        const std::uint64_t below = offset == 63 ? word : word & ((std::uint64_t{2} << offset) - 1);
+        if (below != 0) {
+            const int top = 63 - std::countl_zero(below);
+            const std::int64_t found = q - (static_cast<std::int64_t>(offset) - top);
+            return found >= low ? static_cast<std::int32_t>(found) : low - 1;
+        }
+        q -= static_cast<std::int64_t>(offset) + 1;
+    }
+    return low - 1;
 }
 
 MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
+    if (n_ < 0 || static_cast<std::size_t>(n_) > kMaxTextUnits) {
+        return MatchStatus::BudgetExhausted; // positions are 32-bit
+    }
     caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
     regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
     captures.clear();
@@ -297,10 +355,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             const std::int32_t limit =
                 pos + (in.max == RegexTree::kInfinite ? room : std::min(room, in.max));
             if ((in.flag & 0x80) != 0) {
-                std::int32_t e = pos;
-                while (e < limit && UnitMatches(in, t_[e])) {
-                    ++e;
-                }
+                const std::int32_t e = ScanUnits(in, pos, limit);
                 steps_ += (e - pos) >> 5;
                 if (e - pos < in.min) {
                     goto fail;
@@ -579,8 +634,13 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 const bool useMemo = memoOn_ && next >= 0;
                 std::int32_t cur = e.b - 1;
                 const std::int32_t from = cur;
-                while (cur >= e.a &&
-                       ((st.y >= 0 && t_[cur] != st.y) || (useMemo && MemoSeen(next, cur)))) {
+                for (;;) {
+                    if (useMemo) {
+                        cur = PrevUnseen(next, cur, e.a);
+                    }
+                    if (cur < e.a || st.y < 0 || t_[cur] == st.y) {
+                        break;
+                    }
                     --cur;
                 }
                 steps_ += (from - cur) >> 5;

@@ -67,13 +67,16 @@ private:
     void SetCap(std::int32_t index, std::int32_t value);
     void SetReg(std::int32_t index, std::int32_t value);
     bool UnitMatches(const Inst& in, char16_t c) const noexcept;
+    // End of the run of units matching a Star's unit from pos, at most limit.
+    std::int32_t ScanUnits(const Inst& in, std::int32_t pos, std::int32_t limit) const noexcept;
     bool AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept;
     std::size_t FindMarker() const noexcept;
     void Cut(std::size_t marker);
     void Unwind(std::size_t marker);
     void UndoTop();
     void EnableMemo();
-    bool MemoSeen(std::int32_t slot, std::int32_t pos) const noexcept;
+    // Largest position in [low, pos] whose memo bit is clear, or low - 1.
+    std::int32_t PrevUnseen(std::int32_t slot, std::int32_t pos, std::int32_t low) const noexcept;
 
     const RegexProgram& prog_;
     const char16_t* t_;

@@ -12,6 +12,7 @@ namespace resetra::regex {
 namespace {
 
 constexpr std::int32_t kMaxCount = 65534;
+constexpr std::size_t kMaxPatternUnits = std::size_t{1} << 24;
 
 bool IsOctal(char16_t c) {
     return c >= u'0' && c <= u'7';
@@ -42,6 +43,11 @@ bool IsPatternSpace(char16_t c) {
 } // namespace
 
 RegexTree RegexParser::Parse() {
+    // Node indices are 32-bit and every unit may become a node: refuse
+    // patterns whose tree alone would take gigabytes.
+    if (p_.size() > kMaxPatternUnits) {
+        Fail("ill-formed regular expression");
+    }
     tree_.nodes.reserve(p_.size() + 2);
     items_.reserve(p_.size() + 1);
     CountGroups();
