@@ -56,6 +56,9 @@ void SimDomainState::Answer(const wchar_t* function, bool roundTrip, const std::
         ++m_total;
         m_journal.push_back(details.empty() ? std::wstring(function)
                                             : std::wstring(function) + L" " + details);
+        if (m_journal.size() > kJournalLimit) {
+            m_journal.pop_front();
+        }
         if (roundTrip) {
             delay = m_model->delayMs;
         }
@@ -82,7 +85,7 @@ void SimDomainState::ResetCounters() {
 
 std::vector<std::wstring> SimDomainState::Journal() {
     SimLockGuard guard(*this);
-    return m_journal;
+    return std::vector<std::wstring>(m_journal.begin(), m_journal.end());
 }
 
 void SimDomainState::ClearJournal() {
