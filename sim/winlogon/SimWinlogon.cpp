@@ -15,6 +15,7 @@ extern "C" {
 #include "sim/common/PngWriter.h"
 #include "sim/common/SimJournal.h"
 #include "sim/common/SimScenario.h"
+#include "sim/domain/SimDomain.h"
 
 #include <string>
 #include <vector>
@@ -772,11 +773,26 @@ int main() {
     }
     SimJournal::Write(L"host gina-loaded path=" + SimJournal::Field(gina.c_str()));
 
+    // The simulated domain answers the GINA's directory calls.
+    const std::wstring domain = g_scenario.Get(L"domain");
+    if (!domain.empty()) {
+        const DWORD code = InstallSimulatedDomain(g_gina, FullPath(domain).c_str());
+        if (code != 0) {
+            SimJournal::Writef(L"host domain-install-failed error=%lu reason=%ls", code,
+                               SimJournal::Field(SimDomainLastError().c_str()).c_str());
+            return 3;
+        }
+        SimJournal::Write(L"host domain-installed fixture=" + SimJournal::Field(domain.c_str()));
+    }
+
     for (const auto& step : g_scenario.Steps()) {
         if (!RunStep(step)) {
             SimJournal::Write(L"host stop step=" + step[0]);
             break;
         }
+    }
+    if (!domain.empty()) {
+        SimJournal::Writef(L"host domain-calls total=%ld", SimDomainCallCount());
     }
     SimJournal::Write(L"host end");
     if (winlogonDesktop != nullptr) {

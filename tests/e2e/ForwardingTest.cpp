@@ -190,3 +190,25 @@ TEST(ForwardingRequiredOnly, MissingOptionalEntryPointsReturnFalseWithoutCalling
 }
 
 } // namespace
+
+namespace {
+
+TEST(SimulatedWinlogon, InstallsTheSimulatedDomainIntoTheLoadedLibrary) {
+    RegistrySetup::CleanAll();
+    SimRun run;
+    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset domain " +
+                          Narrow(std::wstring(RESETRA_SOURCE_DIR)) +
+                          "\\examples\\domain\\ExampleDomain.xml\nnegotiate\ninitialize\n"));
+    EXPECT_TRUE(run.Events().Has("host domain-installed")) << run.Events().Dump();
+    EXPECT_EQ("0x1", run.Events().FieldsOf("host return WlxNegotiate").at("result"));
+}
+
+TEST(SimulatedWinlogon, RefusesABrokenDomainFixtureBeforeLoadingTheChain) {
+    RegistrySetup::CleanAll();
+    SimRun run;
+    EXPECT_EQ(3u, run.Run("set domain Z:\\no\\such\\fixture.xml\nnegotiate\n"));
+    EXPECT_TRUE(run.Events().Has("host domain-install-failed"));
+    EXPECT_FALSE(run.Events().Has("host call WlxNegotiate"));
+}
+
+} // namespace
