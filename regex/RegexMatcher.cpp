@@ -1,7 +1,9 @@
-// The backtracking interpreter. Undo records restore captures and loop
-// registers when a path is abandoned; an atomic group or a succeeding
-// look-around drops the alternatives above its marker but keeps the undo
-// records, so captures made inside are still taken back on a later failure.
+// The backtracking interpreter. Each choice point remembers the height of the
+// trail of undo records; going back to it undoes the captures, registers and
+// recursion frames recorded since. An atomic group or a succeeding
+// look-around only drops the choice points above its marker: the trail stays,
+// so captures made inside are still taken back on a later failure, and a cut
+// costs no more than the choices it removes.
 #include "regex/RegexMatcher.h"
 
 #include "regex/RegexTree.h"
@@ -16,15 +18,17 @@ namespace resetra::regex {
 namespace {
 
 enum EntryKind : std::int32_t {
-    kAlt,      // resume at pc, position a
-    kCap,      // capture slot pc had value a
-    kCapPair,  // capture slots pc and pc+1 had values a and b
-    kRefG,     // greedy back-reference loop at pc: may give back down to a, now at b
-    kRefL,     // lazy back-reference loop at pc: now at a, may take b more copies
-    kReg,      // register pc had value a
-    kStarG,    // greedy one-unit loop at pc: may give back down to a, now at b
-    kStarL,    // lazy one-unit loop at pc: now at a, may grow up to b
-    kMarker,   // start of the atomic group or assertion at pc, entered at position a
+    // Choice points.
+    kAlt,    // resume at pc, position a
+    kRefG,   // greedy back-reference loop at pc: may give back down to a, now at b
+    kRefL,   // lazy back-reference loop at pc: now at a, may take b more copies
+    kStarG,  // greedy one-unit loop at pc: may give back down to a, now at b
+    kStarL,  // lazy one-unit loop at pc: now at a, may grow up to b
+    kMarker, // start of the atomic group or assertion at pc, entered at position a
+    // Undo records.
+    kCap,      // capture slot index had value a
+    kCapPair,  // capture slots index and index+1 had values a and b
+    kReg,      // register index had value a
     kCallPush, // a recursion frame was pushed
     kCallRet,  // a recursion returned; its frame is retired_[a]
 };
@@ -32,11 +36,6 @@ enum EntryKind : std::int32_t {
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
 constexpr std::size_t kMaxTextUnits = std::size_t{1} << 30;
-
-bool IsUndo(std::int32_t kind) {
-    return kind == kCap || kind == kCapPair || kind == kReg || kind == kCallPush ||
-           kind == kCallRet;
-}
 
 } // namespace
 
@@ -50,13 +49,13 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
 }
 
 void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
-    if (Push({kCap, index, caps_[index], 0})) {
+    if (Trail({kCap, index, caps_[index], 0})) {
         caps_[index] = value;
     }
 }
 
 void RegexMatcher::SetReg(std::int32_t index, std::int32_t value) {
-    if (Push({kReg, index, regs_[index], 0})) {
+    if (Trail({kReg, index, regs_[index], 0})) {
         regs_[index] = value;
     }
 }
@@ -134,60 +133,51 @@ bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexce
 }
 
 std::size_t RegexMatcher::FindMarker() const noexcept {
-    std::size_t i = stack_.size();
+    std::size_t i = choices_.size();
     while (i > 0) {
         --i;
-        if (stack_[i].kind == kMarker) {
+        if (choices_[i].kind == kMarker) {
             return i;
         }
     }
     return 0; // unreachable: every end instruction has its marker below
 }
 
-void RegexMatcher::Cut(std::size_t marker) {
-    std::size_t out = marker;
-    for (std::size_t i = marker + 1; i < stack_.size(); ++i) {
-        if (IsUndo(stack_[i].kind)) {
-            stack_[out++] = stack_[i];
+void RegexMatcher::UndoTo(std::size_t height) {
+    while (trail_.size() > height) {
+        const Undo u = trail_.back();
+        trail_.pop_back();
+        switch (u.kind) {
+        case kCap:
+            caps_[u.index] = u.a;
+            break;
+        case kCapPair:
+            caps_[u.index] = u.a;
+            caps_[u.index + 1] = u.b;
+            break;
+        case kReg:
+            regs_[u.index] = u.a;
+            break;
+        case kCallPush:
+            calls_.pop_back();
+            break;
+        case kCallRet: {
+            CallFrame& f = retired_[u.a];
+            std::swap(f.caps, caps_);
+            std::swap(f.regs, regs_);
+            calls_.push_back(std::move(f));
+            retired_.pop_back();
+            break;
         }
-    }
-    stack_.resize(out);
-}
-
-void RegexMatcher::UndoTop() {
-    const Entry e = stack_.back();
-    stack_.pop_back();
-    switch (e.kind) {
-    case kCap:
-        caps_[e.pc] = e.a;
-        break;
-    case kCapPair:
-        caps_[e.pc] = e.a;
-        caps_[e.pc + 1] = e.b;
-        break;
-    case kReg:
-        regs_[e.pc] = e.a;
-        break;
-    case kCallPush:
-        calls_.pop_back();
-        break;
-    case kCallRet: {
-        CallFrame& f = retired_[e.a];
-        std::swap(f.caps, caps_);
-        std::swap(f.regs, regs_);
-        calls_.push_back(std::move(f));
-        retired_.pop_back();
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
+        }
     }
 }
 
 void RegexMatcher::Unwind(std::size_t marker) {
-    while (stack_.size() > marker) {
-        UndoTop();
-    }
+    UndoTo(choices_[marker].trail);
+    choices_.resize(marker);
 }
 
 void RegexMatcher::EnableMemo() {
@@ -294,7 +284,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
     const Inst* code = prog_.code.data();
     std::int32_t pc = 0;
     std::int32_t pos = start;
-    stack_.clear();
+    choices_.clear();
     for (;;) {
         if (++steps_ > maxSteps_ || stackFull_) {
             return MatchStatus::BudgetExhausted;
@@ -397,7 +387,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             continue;
         case Op::Close: {
             const std::int32_t slot = 3 * in.x;
-            if (!Push({kCapPair, slot, caps_[slot], caps_[slot + 1]})) {
+            if (!Trail({kCapPair, slot, caps_[slot], caps_[slot + 1]})) {
                 goto fail;
             }
             caps_[slot] = caps_[slot + 2];
@@ -546,13 +536,13 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
         }
         case Op::AssertEnd: {
             const std::size_t m = FindMarker();
-            const Entry marker = stack_[m];
+            const Entry marker = choices_[m];
             const Inst& as = code[marker.pc];
             if ((as.flag & 2) != 0 && pos != marker.a) {
                 goto fail;
             }
             if ((as.flag & 1) == 0) {
-                Cut(m);
+                choices_.resize(m);
                 pos = marker.a;
                 pc = as.x;
                 continue;
@@ -572,7 +562,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             ++pc;
             continue;
         case Op::AtomicEnd:
-            Cut(FindMarker());
+            choices_.resize(FindMarker());
             ++pc;
             continue;
         case Op::CondGroup:
@@ -586,7 +576,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 return MatchStatus::BudgetExhausted;
             }
             calls_.push_back({pc + 1, pos, caps_, regs_});
-            if (!Push({kCallPush, 0, 0, 0})) {
+            if (!Trail({kCallPush, 0, 0, 0})) {
                 goto fail;
             }
             pc = 0;
@@ -604,7 +594,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             std::swap(frame.regs, regs_);
             pc = frame.returnPc;
             retired_.push_back(std::move(frame));
-            if (!Push({kCallRet, 0, static_cast<std::int32_t>(retired_.size() - 1), 0})) {
+            if (!Trail({kCallRet, 0, static_cast<std::int32_t>(retired_.size() - 1), 0})) {
                 goto fail;
             }
             continue;
@@ -615,18 +605,20 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             if (stackFull_) {
                 return MatchStatus::BudgetExhausted;
             }
-            if (stack_.empty()) {
+            if (choices_.empty()) {
+                UndoTo(0); // the next start position begins with no captures
                 return MatchStatus::NoMatch;
             }
             if (++steps_ > maxSteps_) {
                 return MatchStatus::BudgetExhausted;
             }
-            Entry& e = stack_.back();
+            Entry& e = choices_.back();
+            UndoTo(e.trail);
             switch (e.kind) {
             case kAlt:
                 pc = e.pc;
                 pos = e.a;
-                stack_.pop_back();
+                choices_.pop_back();
                 goto resume;
             case kStarG: {
                 const Inst& st = code[e.pc];
@@ -645,13 +637,13 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 }
                 steps_ += (from - cur) >> 5;
                 if (cur < e.a) {
-                    stack_.pop_back();
+                    choices_.pop_back();
                     continue;
                 }
                 pc = e.pc + 1;
                 pos = cur;
                 if (cur == e.a) {
-                    stack_.pop_back();
+                    choices_.pop_back();
                 } else {
                     e.b = cur;
                 }
@@ -666,7 +658,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                     pos = e.b - len;
                     pc = e.pc + 1;
                     if (pos <= e.a) {
-                        stack_.pop_back();
+                        choices_.pop_back();
                     } else {
                         e.b = pos;
                     }
@@ -680,7 +672,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                            ((st.flag & 1) != 0 && perl_syntax::Fold(a) == perl_syntax::Fold(b));
                 }
                 if (!copy) {
-                    stack_.pop_back();
+                    choices_.pop_back();
                     continue;
                 }
                 e.a += len;
@@ -695,16 +687,16 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                     pos = ++e.a;
                     pc = e.pc + 1;
                     if (e.a >= e.b) {
-                        stack_.pop_back();
+                        choices_.pop_back();
                     }
                     goto resume;
                 }
-                stack_.pop_back();
+                choices_.pop_back();
                 continue;
             }
             case kMarker: {
                 const Entry marker = e;
-                stack_.pop_back();
+                choices_.pop_back();
                 const Inst& mi = code[marker.pc];
                 if (mi.op == Op::Atomic) {
                     continue;
@@ -723,7 +715,7 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 continue;
             }
             default:
-                UndoTop();
+                choices_.pop_back();
                 continue;
             }
         }

@@ -1,6 +1,7 @@
 // RegexMatcher: runs a RegexProgram over a text with Perl's backtracking order.
-// All backtracking state lives in one heap stack (alternatives, undo records,
-// look-around and atomic markers), so depth never touches the thread's stack.
+// All backtracking state lives on the heap, in a stack of choice points
+// (alternatives, look-around and atomic markers) and a trail of undo records,
+// so depth never touches the thread's stack.
 // Work is bounded by a step budget; pure (instruction, position) pairs that
 // failed once are remembered in a bit set so classic catastrophic patterns
 // finish in polynomial time.
@@ -42,9 +43,18 @@ public:
     std::int64_t Steps() const noexcept { return steps_; }
 
 private:
+    // A choice point: where to resume, and how long the trail was then.
     struct Entry {
         std::int32_t kind;
         std::int32_t pc;
+        std::int32_t a;
+        std::int32_t b;
+        std::uint32_t trail = 0;
+    };
+    // An undo record: a capture, register or recursion change to take back.
+    struct Undo {
+        std::int32_t kind;
+        std::int32_t index;
         std::int32_t a;
         std::int32_t b;
     };
@@ -56,12 +66,21 @@ private:
     };
 
     MatchStatus Run(std::int32_t start);
-    bool Push(const Entry& e) {
-        if (stack_.size() >= limits_.maxStackEntries) [[unlikely]] {
+    bool Push(Entry e) {
+        if (choices_.size() + trail_.size() >= limits_.maxStackEntries) [[unlikely]] {
             stackFull_ = true;
             return false;
         }
-        stack_.push_back(e);
+        e.trail = static_cast<std::uint32_t>(trail_.size());
+        choices_.push_back(e);
+        return true;
+    }
+    bool Trail(const Undo& u) {
+        if (choices_.size() + trail_.size() >= limits_.maxStackEntries) [[unlikely]] {
+            stackFull_ = true;
+            return false;
+        }
+        trail_.push_back(u);
         return true;
     }
     void SetCap(std::int32_t index, std::int32_t value);
@@ -71,9 +90,8 @@ private:
     std::int32_t ScanUnits(const Inst& in, std::int32_t pos, std::int32_t limit) const noexcept;
     bool AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept;
     std::size_t FindMarker() const noexcept;
-    void Cut(std::size_t marker);
     void Unwind(std::size_t marker);
-    void UndoTop();
+    void UndoTo(std::size_t height);
     void EnableMemo();
     // Largest position in [low, pos] whose memo bit is clear, or low - 1.
     std::int32_t PrevUnseen(std::int32_t slot, std::int32_t pos, std::int32_t low) const noexcept;
@@ -85,7 +103,8 @@ private:
     std::int64_t steps_ = 0;
     std::int64_t maxSteps_ = 0;
     std::int64_t memoAt_ = 0;
-    std::vector<Entry> stack_;
+    std::vector<Entry> choices_;
+    std::vector<Undo> trail_;
     std::vector<std::int32_t> caps_;
     std::vector<std::int32_t> regs_;
     std::vector<CallFrame> calls_;

@@ -207,7 +207,8 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         Alternation(out, depth - 1);
         --nesting_;
         out.push_back(u')');
-        if (group != 0) {
+        // Only groups outside any other construct are referred to later.
+        if (group != 0 && nesting_ == 0) {
             closed_.push_back(group);
         }
     } else if (choice < 74) {
