@@ -50,7 +50,6 @@ RegexTree RegexParser::Parse() {
     }
     tree_.nodes.reserve(p_.size() + 2);
     items_.reserve(p_.size() + 1);
-    CountGroups();
     frames_.emplace_back();
     for (;;) {
         SkipIgnorable();
@@ -140,6 +139,7 @@ RegexTree RegexParser::Parse() {
 // Perl decides between a back-reference and an octal escape by the number of
 // groups in the whole pattern, so count them before parsing.
 void RegexParser::CountGroups() {
+    totalGroups_ = 0;
     std::size_t i = 0;
     const std::size_t n = p_.size();
     while (i < n) {
@@ -748,6 +748,9 @@ void RegexParser::ParseEscape() {
         while (j < p_.size() && perl_syntax::IsDigit(p_[j])) {
             number = std::min(number * 10 + (p_[j] - u'0'), kMaxCount + 1);
             ++j;
+        }
+        if (number > 9 && totalGroups_ < 0) {
+            CountGroups(); // only "\10" and above depend on the group count
         }
         if (number <= 9 || number <= totalGroups_ || c >= u'8') {
             i_ = j;

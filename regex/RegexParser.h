@@ -73,7 +73,7 @@ private:
     Flags flags_;
     std::int32_t lastAtom_ = -1;
     bool afterQuantifier_ = false;
-    std::int32_t totalGroups_ = 0;
+    std::int32_t totalGroups_ = -1; // counted when first needed
     std::vector<std::int32_t> backrefs_;
 };
 

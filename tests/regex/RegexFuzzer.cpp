@@ -1,7 +1,7 @@
 // libFuzzer target over (pattern, subject): bytes before the first zero byte
 // are the pattern, the rest the subject; the top bytes stand for units beyond
 // Latin-1. Besides crashes and sanitizer faults it checks that memoisation from
-// the first step never changes an answer.
+// the first step never changes an answer and that CheckString agrees.
 #include "regex/CheckString.h"
 #include "regex/bad_regexpr.h"
 #include "regex/basic_rpattern.h"
@@ -42,8 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (++i; i < size; ++i) {
         subject.push_back(Unit(data[i]));
     }
-    bool matched = false;
-    (void)resetra::regex::CheckString(subject, pattern, &matched);
     using namespace resetra::regex;
     try {
         const rpattern p(pattern);
@@ -57,6 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              (memo == MatchStatus::Matched || memo == MatchStatus::NoMatch);
         if (decided && plain != memo) {
             std::abort();
+        }
+        // The full check with its default budget, when that budget is not
+        // what the run would spend its time on.
+        if (decided) {
+            bool matched = false;
+            if (CheckString(subject, pattern, &matched) != 0 ||
+                matched != (plain == MatchStatus::Matched)) {
+                std::abort();
+            }
         }
     } catch (const bad_regexpr&) {
     }
