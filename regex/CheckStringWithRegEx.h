@@ -4,6 +4,6 @@
 
 #include <cstdint>
 
-extern "C" std::int32_t CheckStringWithRegEx(const wchar_t* text, std::int32_t textLength,
-                                             const wchar_t* pattern, std::int32_t patternLength,
-                                             bool* matched) noexcept;
+extern "C" [[nodiscard]] std::int32_t
+CheckStringWithRegEx(const wchar_t* text, std::int32_t textLength, const wchar_t* pattern,
+                     std::int32_t patternLength, bool* matched) noexcept;
