@@ -46,6 +46,7 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
       limits_(limits) {
     maxSteps_ = limits_.baseSteps + limits_.stepsPerUnit * static_cast<std::int64_t>(n_);
     memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
+    checkAt_ = std::min(maxSteps_ + 1, memoAt_);
 }
 
 void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
@@ -286,11 +287,16 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
     std::int32_t pos = start;
     choices_.clear();
     for (;;) {
-        if (++steps_ > maxSteps_ || stackFull_) {
-            return MatchStatus::BudgetExhausted;
-        }
-        if (memoAt_ >= 0 && steps_ >= memoAt_) {
-            EnableMemo();
+        // One comparison per step; the rare events (budget, full stack, time
+        // to start memoising) all lower checkAt_ to reach this block.
+        if (++steps_ >= checkAt_) [[unlikely]] {
+            if (stackFull_ || steps_ > maxSteps_) {
+                return MatchStatus::BudgetExhausted;
+            }
+            if (memoAt_ >= 0 && steps_ >= memoAt_) {
+                EnableMemo();
+            }
+            checkAt_ = maxSteps_ + 1;
         }
         const Inst& in = code[pc];
         if (memoOn_ && in.memo >= 0) {

@@ -69,6 +69,7 @@ private:
     bool Push(Entry e) {
         if (choices_.size() + trail_.size() >= limits_.maxStackEntries) [[unlikely]] {
             stackFull_ = true;
+            checkAt_ = 0;
             return false;
         }
         e.trail = static_cast<std::uint32_t>(trail_.size());
@@ -78,6 +79,7 @@ private:
     bool Trail(const Undo& u) {
         if (choices_.size() + trail_.size() >= limits_.maxStackEntries) [[unlikely]] {
             stackFull_ = true;
+            checkAt_ = 0;
             return false;
         }
         trail_.push_back(u);
@@ -103,6 +105,7 @@ private:
     std::int64_t steps_ = 0;
     std::int64_t maxSteps_ = 0;
     std::int64_t memoAt_ = 0;
+    std::int64_t checkAt_ = 0;
     std::vector<Entry> choices_;
     std::vector<Undo> trail_;
     std::vector<std::int32_t> caps_;
