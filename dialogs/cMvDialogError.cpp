@@ -49,7 +49,6 @@ void FitCheckBoxToLabel(HWND dialog, HWND checkBox) noexcept {
 void cMvDialogError::SetTexts(const std::wstring& title, const std::wstring& text) {
     m_title = title;
     m_text = text;
-    m_hasTexts = true;
 }
 
 int cMvDialogError::Show() noexcept {
@@ -68,7 +67,8 @@ int cMvDialogError::Show() noexcept {
             m_tabMode = ReadTabMode(registry);
         }
     }
-    if (!m_hasTexts || m_title.empty() || m_text.empty()) {
+    // Empty and absent texts are one state: nothing to show.
+    if (m_title.empty() || m_text.empty()) {
         return -1;
     }
     if (dontShow != 0 || show == 0) {

@@ -28,5 +28,4 @@ private:
     DWORD m_tabMode = 0;
     std::wstring m_title;
     std::wstring m_text;
-    bool m_hasTexts = false;
 };

@@ -162,12 +162,12 @@ LONG cMvGINAChain::LoadChain() noexcept {
         log.Write(cMvGINALog::LevelInformation, L"Entrust GINA detected.");
     }
 
+    // Mode 1 always loads MSGINA.DLL; mode 2 "GINAToLoad" if present; every
+    // other mode the GINA configured before, unless Entrust or this library.
     const wchar_t* chosen = kMsGina;
-    if (mode == 1) {
-        chosen = kMsGina;
-    } else if (mode == 2) {
+    if (mode == 2) {
         chosen = ginaToLoad ? ginaToLoad->c_str() : kMsGina;
-    } else if (!entrust && !self && oldGina && !oldGina->empty()) {
+    } else if (mode != 1 && !entrust && !self && oldGina && !oldGina->empty()) {
         chosen = oldGina->c_str();
     }
 

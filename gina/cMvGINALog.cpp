@@ -23,31 +23,10 @@ const wchar_t* LineFormatFor(unsigned level) {
     }
 }
 
-class ScopedCriticalSection {
-public:
-    explicit ScopedCriticalSection(CRITICAL_SECTION& cs) noexcept : m_cs(cs) {
-        EnterCriticalSection(&m_cs);
-    }
-    ~ScopedCriticalSection() { LeaveCriticalSection(&m_cs); }
-    ScopedCriticalSection(const ScopedCriticalSection&) = delete;
-    ScopedCriticalSection& operator=(const ScopedCriticalSection&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 } // namespace
 
-cMvGINALog::cMvGINALog() noexcept {
-    InitializeCriticalSection(&m_lock);
-}
-
-cMvGINALog::~cMvGINALog() {
-    DeleteCriticalSection(&m_lock);
-}
-
 void cMvGINALog::ReadSettings(cMvGINARegistry& registry) noexcept {
-    ScopedCriticalSection guard(m_lock);
+    resetra::cMvCriticalSection::Lock guard(m_lock);
     m_path.clear();
     std::optional<std::wstring> path;
     if (registry.GetString(kGinaKey, L"Log File", path) == 0 && path) {
@@ -69,7 +48,7 @@ void cMvGINALog::Write(unsigned level, const wchar_t* format, ...) noexcept {
 }
 
 void cMvGINALog::WriteV(unsigned level, const wchar_t* format, va_list args) noexcept {
-    ScopedCriticalSection guard(m_lock);
+    resetra::cMvCriticalSection::Lock guard(m_lock);
     if (m_path.empty() || (m_mask & level) == 0 || format == nullptr) {
         return;
     }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "support/cMvCriticalSection.h"
+
 #include <cstdarg>
 #include <string>
 
@@ -16,8 +18,8 @@ public:
     static constexpr unsigned DefaultMask = 7;
     static constexpr LONGLONG MaximumFileSize = 0x500000;
 
-    cMvGINALog() noexcept;
-    ~cMvGINALog();
+    cMvGINALog() noexcept = default;
+    ~cMvGINALog() = default;
     cMvGINALog(const cMvGINALog&) = delete;
     cMvGINALog& operator=(const cMvGINALog&) = delete;
 
@@ -29,7 +31,7 @@ public:
     void WriteV(unsigned level, const wchar_t* format, va_list args) noexcept;
 
 private:
-    CRITICAL_SECTION m_lock;
+    resetra::cMvCriticalSection m_lock;
     std::wstring m_path; // empty: nothing is written
     unsigned m_mask = DefaultMask;
 };

@@ -152,13 +152,3 @@ using UniqueDsNameResult = UniqueHandle<handle_traits::DsNameResult>;
 using UniqueDsBind = UniqueHandle<handle_traits::DirectoryBind>;
 
 } // namespace resetra
-
-// Earlier spellings of the aliases, kept for code written against them.
-using unique_handle = resetra::UniqueKernelHandle;
-using unique_kernel_file = resetra::UniqueFile;
-using unique_hkey = resetra::UniqueHKey;
-using unique_hmodule = resetra::UniqueHModule;
-using unique_hicon = resetra::UniqueHIcon;
-using unique_hwnd = resetra::UniqueHWnd;
-using unique_hdesk = resetra::UniqueHDesk;
-using unique_hlocal = resetra::UniqueLocalMem;

@@ -49,10 +49,9 @@ template <std::size_t N>
 void FormatWideTo(wchar_t (&buffer)[N], const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    const int written = _vsnwprintf(buffer, N - 1, format, args);
+    // A text too long for the buffer is cut; the last character stays the
+    // terminator either way.
+    _vsnwprintf(buffer, N - 1, format, args);
     va_end(args);
     buffer[N - 1] = L'\0';
-    if (written < 0) {
-        buffer[N - 1] = L'\0';
-    }
 }

@@ -3,6 +3,8 @@
 // event order and a crash loses nothing already written.
 #include "sim/common/SimJournal.h"
 
+#include "support/WideFormat.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -51,14 +53,7 @@ void SimJournal::Write(const std::wstring& line) {
 void SimJournal::Writef(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int length = _vscwprintf(format, measure);
-    va_end(measure);
-    std::wstring line(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) {
-        _vsnwprintf(line.data(), line.size() + 1, format, args);
-    }
+    const std::wstring line = FormatWideV(format, args);
     va_end(args);
     Write(line);
 }
