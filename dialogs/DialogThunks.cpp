@@ -4,11 +4,12 @@
 #include "gina/GinaProcess.h"
 #include "gina/cMvGINAChain.h"
 
-INT_PTR CALLBACK LogonLockedDialogThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK LogonLockedDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
     return Chain().LogonLocked().DialogProc(window, message, wParam, lParam);
 }
 
 INT_PTR CALLBACK ChangePasswordDialogThunk(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+                                           LPARAM lParam) noexcept {
     return Chain().ChangePassword().DialogProc(window, message, wParam, lParam);
 }

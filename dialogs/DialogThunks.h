@@ -4,5 +4,7 @@
 
 #include <windows.h>
 
-INT_PTR CALLBACK LogonLockedDialogThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK ChangePasswordDialogThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK LogonLockedDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept;
+INT_PTR CALLBACK ChangePasswordDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) noexcept;

@@ -44,7 +44,8 @@ void DrawFocusFrame(HWND control, HWND parent, HDC dc) noexcept {
 }
 } // namespace
 
-LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
     const HWND parent = GetParent(window);
     const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if ((message == WM_SETFOCUS || message == WM_KILLFOCUS) && parent != nullptr) {

@@ -7,13 +7,15 @@
 #include "gina/GinaProcess.h"
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINAChain.h"
+#include "gina/cMvGINALog.h"
 #include "gina/cMvGINARegistry.h"
+#include "support/CatchAll.h"
 
 namespace {
 
 // A translated label may be longer than the box the resource gives it: widen
 // the check box towards the OK button rather than cut the label off.
-void FitCheckBoxToLabel(HWND dialog, HWND checkBox) noexcept {
+void FitCheckBoxToLabel(HWND dialog, HWND checkBox) {
     const HWND ok = GetDlgItem(dialog, IDOK);
     RECT box{};
     RECT okRect{};
@@ -80,7 +82,7 @@ int cMvDialogError::Show() noexcept {
 }
 
 INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) {
+                                                  LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<cMvDialogError*>(lParam);
         if (dialog != nullptr) {
@@ -97,7 +99,15 @@ INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPA
     return dialog->DialogProc(window, message, wParam, lParam);
 }
 
-INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
+    return resetra::CatchAll(
+        StubLog().ExceptionReport(L"cMvDialogError::DialogProc"),
+        [&] { return HandleMessage(window, message, wParam, lParam); },
+        [&]() noexcept { return cMvGINADialog::DialogProc(window, message, wParam, lParam); });
+}
+
+INT_PTR cMvDialogError::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
         SetWindowTextW(window, m_title.c_str());

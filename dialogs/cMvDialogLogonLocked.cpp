@@ -10,6 +10,7 @@
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINALog.h"
 #include "gina/cMvGINARegistry.h"
+#include "support/CatchAll.h"
 
 #include <cwctype>
 #include <vector>
@@ -53,6 +54,7 @@ bool ContainsIgnoringCase(const std::wstring& text, const wchar_t* part) {
 struct TypedNames {
     std::wstring user;
     std::wstring domain;
+    bool failed = false;
 };
 
 std::wstring WindowText(HWND window) {
@@ -63,16 +65,24 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-BOOL CALLBACK CollectTypedNames(HWND child, LPARAM parameter) {
+BOOL CALLBACK CollectTypedNames(HWND child, LPARAM parameter) noexcept {
     auto* names = reinterpret_cast<TypedNames*>(parameter);
-    const int id = GetDlgCtrlID(child);
-    if (id == kLogonUserControl || id == kLockedUserControl) {
-        names->user = WindowText(child);
-    } else if ((id == kLogonDomainControl || id == kLockedDomainControl) &&
-               IsWindowEnabled(child)) {
-        names->domain = WindowText(child);
-    }
-    return TRUE;
+    return resetra::CatchAll(
+        StubLog().ExceptionReport(L"CollectTypedNames"),
+        [&] {
+            const int id = GetDlgCtrlID(child);
+            if (id == kLogonUserControl || id == kLockedUserControl) {
+                names->user = WindowText(child);
+            } else if ((id == kLogonDomainControl || id == kLockedDomainControl) &&
+                       IsWindowEnabled(child)) {
+                names->domain = WindowText(child);
+            }
+            return TRUE;
+        },
+        [names]() noexcept {
+            names->failed = true;
+            return FALSE;
+        });
 }
 
 } // namespace
@@ -83,7 +93,7 @@ cMvDialogLogonLocked::~cMvDialogLogonLocked() {
     }
 }
 
-LONG cMvDialogLogonLocked::PrepareDialog(DLGPROC ginaDialogProc) noexcept {
+LONG cMvDialogLogonLocked::PrepareDialog(DLGPROC ginaDialogProc) {
     SetGinaDialogProc(ginaDialogProc);
     cMvGINALog& log = StubLog();
     cMvGINARegistry registry;
@@ -191,11 +201,21 @@ LONG cMvDialogLogonLocked::IsVexaWithMarrowActive(cMvGINARegistry& registry, boo
     return lastCode;
 }
 
-INT_PTR cMvDialogLogonLocked::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR cMvDialogLogonLocked::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept {
     const INT_PTR result = cMvGINADialog::DialogProc(window, message, wParam, lParam);
     if (m_enabled == 0) {
         return result;
     }
+    // The chained GINA has had the message; a failure of ours keeps its answer.
+    return resetra::CatchAll(
+        StubLog().ExceptionReport(L"cMvDialogLogonLocked::DialogProc"),
+        [&] { return Extend(window, message, wParam, lParam, result); },
+        [result]() noexcept { return result; });
+}
+
+INT_PTR cMvDialogLogonLocked::Extend(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     INT_PTR result) {
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window);
@@ -396,7 +416,7 @@ void cMvDialogLogonLocked::OnDestroy() {
 }
 
 LRESULT CALLBACK cMvDialogLogonLocked::OkButtonWndProc(HWND window, UINT message, WPARAM wParam,
-                                                       LPARAM lParam) {
+                                                       LPARAM lParam) noexcept {
     cMvDialogLogonLocked* self = g_open;
     if (self == nullptr || self->m_okButtonProc == nullptr) {
         return DefWindowProcW(window, message, wParam, lParam);
@@ -410,7 +430,7 @@ LRESULT CALLBACK cMvDialogLogonLocked::OkButtonWndProc(HWND window, UINT message
 }
 
 LRESULT CALLBACK cMvDialogLogonLocked::TextFocusWndProc(HWND window, UINT message, WPARAM wParam,
-                                                        LPARAM lParam) {
+                                                        LPARAM lParam) noexcept {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
         InvalidateRect(GetParent(window), nullptr, TRUE);
     }
@@ -435,6 +455,15 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
     }
     TypedNames names;
     EnumChildWindows(dialog, &CollectTypedNames, reinterpret_cast<LPARAM>(&names));
+    if (names.failed) {
+        // Without the names typed so far the wizard would start for nobody.
+        return;
+    }
+    // Shown again on every way out, an exception included.
+    struct HiddenWhileInScope {
+        HWND dialog;
+        ~HiddenWhileInScope() { ShowWindow(dialog, SW_SHOW); }
+    } hidden{dialog};
     ShowWindow(dialog, SW_HIDE);
     if (RunResetWizard(*path, names.domain, names.user) != 0) {
         std::wstring text = LocalizedText(L"ErrorDialogText", kErrorDialogTextDefault);
@@ -442,7 +471,6 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
                                            L"Resetra - Error starting the Reset Wizard");
         (void)chain.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
     }
-    ShowWindow(dialog, SW_SHOW);
 }
 
 std::wstring cMvDialogLogonLocked::QuoteArgument(const std::wstring& argument) {

@@ -19,8 +19,8 @@ public:
     ~cMvDialogLogonLocked() override;
 
     // Reads the enabling switches; run before each showing of either dialog.
-    [[nodiscard]] LONG PrepareDialog(DLGPROC ginaDialogProc) noexcept;
-    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    [[nodiscard]] LONG PrepareDialog(DLGPROC ginaDialogProc);
+    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
     [[nodiscard]] static LONG IsVexaWithMarrowActive(cMvGINARegistry& registry, bool& active);
     [[nodiscard]] static LONG IsProductInstalled(cMvGINARegistry& registry, const wchar_t* name,
@@ -42,14 +42,16 @@ public:
     void Layout(HWND dialog);
 
 private:
+    // The extension's share of a message, after the chained GINA's.
+    INT_PTR Extend(HWND window, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR result);
     void OnInitDialog(HWND dialog);
     void OnPaint(HWND dialog);
     void OnDestroy();
 
     static LRESULT CALLBACK OkButtonWndProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+                                            LPARAM lParam) noexcept;
     static LRESULT CALLBACK TextFocusWndProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+                                             LPARAM lParam) noexcept;
 
     WNDPROC m_okButtonProc = nullptr;
     HWND m_okButton = nullptr;

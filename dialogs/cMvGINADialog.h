@@ -15,7 +15,7 @@ public:
 
     // Calls the recorded GINA dialog procedure with the same values; 0 when
     // none is recorded.
-    virtual INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     void SetGinaDialogProc(DLGPROC procedure) noexcept { m_ginaDialogProc = procedure; }
     [[nodiscard]] DLGPROC GinaDialogProc() const noexcept { return m_ginaDialogProc; }

@@ -5,4 +5,4 @@
 #include <windows.h>
 
 int WINAPI HookedDialogBoxParam(HANDLE winlogon, HANDLE instance, LPWSTR dialogTemplate, HWND owner,
-                                DLGPROC dialogProc, LPARAM parameter);
+                                DLGPROC dialogProc, LPARAM parameter) noexcept;

@@ -55,7 +55,9 @@ public:
 
     // Reads the chain configuration, loads the chosen GINA (falling back to
     // MSGINA.DLL when allowed) and prepares the notice of a failed chain.
-    [[nodiscard]] LONG LoadChain() noexcept;
+    // Throws only when memory for the notice's texts runs out, after the
+    // chain is loaded.
+    [[nodiscard]] LONG LoadChain();
     // Loads one GINA and resolves its entry points, replacing the current one.
     [[nodiscard]] LONG LoadGina(const wchar_t* fileName) noexcept;
 
@@ -80,7 +82,7 @@ public:
     [[nodiscard]] bool ShowChainingFailure() const noexcept { return m_showChainingFailure; }
 
 private:
-    void PrepareChainingFailureNotice(const std::wstring& chosenName, LONG code) noexcept;
+    void PrepareChainingFailureNotice(const wchar_t* chosenName, LONG code);
 
     resetra::UniqueHModule m_module;
     GinaEntryPoints m_entry;
