@@ -1,7 +1,7 @@
 // Window helpers of the dialog extensions.
 #include "dialogs/WindowHelpers.h"
 
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 
 bool ScreenRectToClient(HWND window, RECT& rectangle) noexcept {
     POINT topLeft{rectangle.left, rectangle.top};

@@ -4,12 +4,8 @@
 #include "dialogs/cMvDialogError.h"
 
 #include "dialogs/WindowHelpers.h"
-#include "gina/GinaProcess.h"
-#include "gina/LocalizedText.h"
-#include "gina/cMvGINAChain.h"
-#include "gina/cMvGINALog.h"
-#include "gina/cMvGINARegistry.h"
 #include "support/CatchAll.h"
+#include "support/cMvGINARegistry.h"
 
 namespace {
 
@@ -76,9 +72,9 @@ int cMvDialogError::Show() noexcept {
     if (dontShow != 0 || show == 0) {
         return -1;
     }
-    return Chain().CallWinlogonDialogBoxParam(LibraryInstance(), MAKEINTRESOURCEW(DialogResource),
-                                              nullptr, &ErrorDialogThunk,
-                                              reinterpret_cast<LPARAM>(this));
+    return m_services.CallWinlogonDialogBoxParam(m_services.ResourceModule(),
+                                                 MAKEINTRESOURCEW(DialogResource), nullptr,
+                                                 &ErrorDialogThunk, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPARAM wParam,
@@ -102,7 +98,7 @@ INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPA
 INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam,
                                    LPARAM lParam) noexcept {
     return resetra::CatchAll(
-        StubLog().ExceptionReport(L"cMvDialogError::DialogProc"),
+        m_services.ExceptionReport(L"cMvDialogError::DialogProc"),
         [&] { return HandleMessage(window, message, wParam, lParam); },
         [&]() noexcept { return cMvGINADialog::DialogProc(window, message, wParam, lParam); });
 }
@@ -116,9 +112,7 @@ INT_PTR cMvDialogError::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         SetWindowTextW(text, m_text.c_str());
         SetDefaultGuiFont(text);
         const HWND checkBox = GetDlgItem(window, CheckBoxControl);
-        SetWindowTextW(
-            checkBox,
-            LocalizedText(L"ErrorDialogCheckBoxText", L"Don't show this message again").c_str());
+        SetWindowTextW(checkBox, m_services.Text(LocaleText::ErrorDialogCheckBoxText).c_str());
         SetDefaultGuiFont(checkBox);
         FitCheckBoxToLabel(window, checkBox);
         if (m_tabMode == 1) {

@@ -9,6 +9,8 @@
 
 class cMvDialogError : public cMvGINADialog {
 public:
+    using cMvGINADialog::cMvGINADialog;
+
     static constexpr int DialogResource = 107;
     static constexpr int IconResource = 109;
     static constexpr int MessageControl = 1004;

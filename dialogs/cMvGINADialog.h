@@ -6,9 +6,11 @@
 
 #include <windows.h>
 
+#include "dialogs/cMvWinlogonServices.h"
+
 class cMvGINADialog {
 public:
-    cMvGINADialog() noexcept = default;
+    explicit cMvGINADialog(cMvWinlogonServices& services) noexcept : m_services(services) {}
     virtual ~cMvGINADialog() = default;
     cMvGINADialog(const cMvGINADialog&) = delete;
     cMvGINADialog& operator=(const cMvGINADialog&) = delete;
@@ -23,6 +25,7 @@ public:
     [[nodiscard]] HWND Window() const noexcept { return m_window; }
 
 protected:
+    cMvWinlogonServices& m_services;
     DWORD m_enabled = 0;
     HWND m_window = nullptr;
 

@@ -5,7 +5,6 @@
 // always called with the handle saved in WlxInitialize.
 #include "gina/HookedDialogBoxParam.h"
 
-#include "dialogs/DialogThunks.h"
 #include "gina/GinaProcess.h"
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINALog.h"
@@ -48,4 +47,14 @@ int WINAPI HookedDialogBoxParam(HANDLE /*winlogon*/, HANDLE instance, LPWSTR dia
         [&] { return PrepareWrapping(chain, dialogTemplate, dialogProc); },
         [&]() noexcept { return dialogProc; });
     return chain.CallWinlogonDialogBoxParam(instance, dialogTemplate, owner, procedure, parameter);
+}
+
+INT_PTR CALLBACK LogonLockedDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+    return Chain().LogonLocked().DialogProc(window, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK ChangePasswordDialogThunk(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) noexcept {
+    return Chain().ChangePassword().DialogProc(window, message, wParam, lParam);
 }

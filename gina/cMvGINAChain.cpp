@@ -8,7 +8,7 @@
 #include "gina/HookedDialogBoxParam.h"
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "support/WideFormat.h"
 
 namespace {
@@ -231,6 +231,18 @@ int cMvGINAChain::WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
 
 void cMvGINAChain::ShowChainingFailureNotice() noexcept {
     (void)m_errorDialog.Show();
+}
+
+void cMvGINAChain::WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept {
+    StubLog().WriteV(level, format, args);
+}
+
+std::wstring cMvGINAChain::Text(const LocaleText::Key& key) const {
+    return LocalizedText(key.name, key.english);
+}
+
+HINSTANCE cMvGINAChain::ResourceModule() const noexcept {
+    return LibraryInstance();
 }
 
 cMvGINAChain::~cMvGINAChain() {

@@ -1,7 +1,7 @@
 // The chaining code's registry reader: outputs emptied first, the 32-bit view
 // preferred, wrong types refused, strings never read past their data even
 // when stored without a terminator, multi-strings split without empties.
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "tests/gina/GinaTestRegistry.h"
 
 #include <gtest/gtest.h>
