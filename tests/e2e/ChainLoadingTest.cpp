@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 using namespace simworld;
 
@@ -67,31 +68,76 @@ TEST_F(ChainLoading, WithoutAnyConfigurationLoadsMsGina) {
     EXPECT_FALSE(NoticeShown());
 }
 
-TEST_F(ChainLoading, ModeZeroChainsToTheGinaConfiguredBefore) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    EXPECT_EQ("SimGina.dll", LoadedGina());
-    EXPECT_TRUE(LogHas("Information: Loading GINA: 'SimGina.dll'")) << Log();
-}
-
-TEST_F(ChainLoading, ModeSevenIsTakenForModeZero) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 7);
-    EXPECT_EQ("SimGina.dll", LoadedGina());
-}
-
-TEST_F(ChainLoading, ModeOneLoadsMsGinaWhateverIsConfigured) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 1);
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-}
-
-TEST_F(ChainLoading, ModeTwoLoadsGinaToLoadOrMsGinaWithoutIt) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
-    EXPECT_EQ("SimGina.dll", LoadedGina());
+TEST_F(ChainLoading, ModeNamesAndRegistryViewsChooseTheChainedGina) {
+    struct Setting {
+        const wchar_t* subkey;
+        const wchar_t* name;
+        const wchar_t* text; // nullptr: the number
+        DWORD number;
+        REGSAM view;
+    };
+    const Setting oldSimGina{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, 0};
+    const Setting toLoadSimGina{kWizardsKey, L"GINAToLoad", L"SimGina.dll", 0, 0};
+    auto mode = [](DWORD value, REGSAM view = 0) {
+        return Setting{kWizardsKey, L"GINAChainingMode", nullptr, value, view};
+    };
+    struct Row {
+        const char* name;
+        std::vector<Setting> settings;
+        const char* loaded;
+        bool notice = false;
+        const char* logged = "Information: ResetraGINA.dll loaded.";
+    };
+    const Row rows[] = {
+        {"mode 0: the GINA configured before",
+         {oldSimGina},
+         "SimGina.dll",
+         false,
+         "Information: Loading GINA: 'SimGina.dll'"},
+        {"mode 7 counts as 0", {oldSimGina, mode(7)}, "SimGina.dll"},
+        {"mode 1: MSGINA.DLL whatever is configured",
+         {oldSimGina, toLoadSimGina, mode(1)},
+         "MSGINA.DLL"},
+        {"mode 2 without GINAToLoad", {oldSimGina, mode(2)}, "MSGINA.DLL"},
+        {"mode 2: GINAToLoad", {oldSimGina, toLoadSimGina, mode(2)}, "SimGina.dll"},
+        {"this library in capitals",
+         {{kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL", 0, 0}},
+         "MSGINA.DLL"},
+        {"Entrust in Winlogon",
+         {oldSimGina, {kWinlogonKey, L"GINADll", L"PSSOGINA.DLL", 0, 0}},
+         "MSGINA.DLL",
+         false,
+         "Information: Entrust GINA detected."},
+        {"32-bit view first",
+         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
+          {kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_32KEY}},
+         "SimGinaRequiredOnly.dll"},
+        {"native view without a 32-bit key",
+         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
+          mode(2, KEY_WOW64_64KEY),
+          {kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_64KEY}},
+         "SimGinaRequiredOnly.dll"},
+        {"a required entry point missing",
+         {{kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll", 0, 0}},
+         "MSGINA.DLL",
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
+        for (const Setting& s : row.settings) {
+            if (s.text != nullptr) {
+                RegistrySetup::SetString(s.subkey, s.name, s.text, s.view);
+            } else {
+                RegistrySetup::SetDword(s.subkey, s.name, s.number, s.view);
+            }
+        }
+        EXPECT_EQ(row.loaded, LoadedGina());
+        EXPECT_TRUE(Negotiated());
+        EXPECT_EQ(row.notice, NoticeShown());
+        EXPECT_TRUE(LogHas(row.logged)) << Log();
+    }
 }
 
 TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
@@ -102,34 +148,6 @@ TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
         << Log();
     EXPECT_FALSE(NoticeShown());
     EXPECT_TRUE(Negotiated());
-}
-
-TEST_F(ChainLoading, OldGinaLocationNamingThisLibraryInCapitalsIsNeverLoaded) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_FALSE(NoticeShown());
-}
-
-TEST_F(ChainLoading, EntrustGinaInWinlogonMakesModeZeroLoadMsGina) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetString(kWinlogonKey, L"GINADll", L"PSSOGINA.DLL");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(LogHas("Information: Entrust GINA detected.")) << Log();
-}
-
-TEST_F(ChainLoading, ThirtyTwoBitViewIsPreferredOverTheNativeView) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll",
-                             KEY_WOW64_32KEY);
-    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
-}
-
-TEST_F(ChainLoading, NativeViewIsReadWhenTheThirtyTwoBitViewHasNoSuchKey) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2, KEY_WOW64_64KEY);
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll",
-                             KEY_WOW64_64KEY);
-    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
 }
 
 TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBeforeChainedInit) {
@@ -198,12 +216,6 @@ TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
     EXPECT_EQ(1u, warnings) << Log();
     EXPECT_TRUE(LogHas("Warning: Error getting address of function WlxDisconnectNotify. "
                        "Errorcode 127."));
-}
-
-TEST_F(ChainLoading, GinaWithoutActivateUserShellIsNotUsed) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(NoticeShown());
 }
 
 TEST_F(ChainLoading, RefusingNegotiationOfTheChainedGinaFailsNegotiation) {
