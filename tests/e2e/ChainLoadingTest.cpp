@@ -31,12 +31,6 @@ protected:
         return negotiate.count("module") ? negotiate.at("module") : "";
     }
 
-    bool LogHas(const std::string& text) const {
-        const auto lines = run.StubLogLines();
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
     std::string Log() const {
         std::string text;
         for (const auto& line : run.StubLogLines()) {
@@ -61,10 +55,10 @@ protected:
 TEST_F(ChainLoading, WithoutAnyConfigurationLoadsMsGina) {
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
-                       "Chaining Mode '0'."))
+    EXPECT_TRUE(run.StubLogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
+                               "Chaining Mode '0'."))
         << Log();
-    EXPECT_TRUE(LogHas("Information: ResetraGINA.dll loaded."));
+    EXPECT_TRUE(run.StubLogHas("Information: ResetraGINA.dll loaded."));
     EXPECT_FALSE(NoticeShown());
 }
 
@@ -136,7 +130,7 @@ TEST_F(ChainLoading, ModeNamesAndRegistryViewsChooseTheChainedGina) {
         EXPECT_EQ(row.loaded, LoadedGina());
         EXPECT_TRUE(Negotiated());
         EXPECT_EQ(row.notice, NoticeShown());
-        EXPECT_TRUE(LogHas(row.logged)) << Log();
+        EXPECT_TRUE(run.StubLogHas(row.logged)) << Log();
     }
 }
 
@@ -144,7 +138,8 @@ TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
     RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
     RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"");
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(LogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
+    EXPECT_TRUE(
+        run.StubLogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
         << Log();
     EXPECT_FALSE(NoticeShown());
     EXPECT_TRUE(Negotiated());
@@ -154,7 +149,8 @@ TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBefore
     RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
+    EXPECT_TRUE(
+        run.StubLogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
                        "Errorcode 126"))
         << Log();
     const Journal& journal = run.Events();
@@ -188,8 +184,9 @@ TEST_F(ChainLoading, WithFallbackOffAFailedGinaFailsNegotiation) {
     RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
     EXPECT_EQ("", LoadedGina());
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126")) << Log();
-    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 126"));
+    EXPECT_TRUE(run.StubLogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126"))
+        << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 126"));
 }
 
 TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
@@ -199,11 +196,12 @@ TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
                              SimDir() + L"\\SimGinaNoActivateUserShell.dll");
     EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
+    EXPECT_TRUE(
+        run.StubLogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
                        "127."))
         << Log();
-    EXPECT_TRUE(LogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
-    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
 }
 
 TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
@@ -214,15 +212,15 @@ TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
         warnings += line.find(" Warning: ") != std::string::npos;
     }
     EXPECT_EQ(1u, warnings) << Log();
-    EXPECT_TRUE(LogHas("Warning: Error getting address of function WlxDisconnectNotify. "
-                       "Errorcode 127."));
+    EXPECT_TRUE(run.StubLogHas("Warning: Error getting address of function WlxDisconnectNotify. "
+                               "Errorcode 127."));
 }
 
 TEST_F(ChainLoading, RefusingNegotiationOfTheChainedGinaFailsNegotiation) {
     RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRefuses.dll");
     EXPECT_EQ("SimGinaRefuses.dll", LoadedGina());
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Wlx negotiation failed.")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: Wlx negotiation failed.")) << Log();
 }
 
 TEST_F(ChainLoading, ChosenMsGinaThatFailsIsTriedOnceMore) {
@@ -256,7 +254,7 @@ TEST_P(SelfChainingGuard, RefusesTheLibraryItselfAndFallsBackToMsGina) {
                              spelling.mode == 2 ? L"GINAToLoad" : L"Old GINA Location", name);
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("is this library itself and cannot be chained to")) << Log();
+    EXPECT_TRUE(run.StubLogHas("is this library itself and cannot be chained to")) << Log();
     EXPECT_EQ(1u, run.Events().Count("chained WlxNegotiate"));
 }
 

@@ -40,13 +40,6 @@ protected:
         return Snapshot(run.Events(), "1500");
     }
 
-    bool LogHas(const std::string& text) const {
-        const auto lines = run.StubLogLines();
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
-
     SimRun run;
 };
 
@@ -165,7 +158,7 @@ TEST_F(LogonDialog, NoGroupWhenVexaRunsWithMarrow) {
     EXPECT_NE(nullptr, ShowLogon().WithText(kForgot));
     RegistrySetup::SetDword(kVexaLocalKey, L"GinaEnabled", 1);
     EXPECT_EQ(nullptr, ShowLogon().WithText(kForgot));
-    EXPECT_TRUE(LogHas("Information: Vexa and Marrow GINA active."));
+    EXPECT_TRUE(run.StubLogHas("Information: Vexa and Marrow GINA active."));
     // A Vexa policy of 0 disables Vexa whatever the local switch says.
     RegistrySetup::SetDword(kVexaPolicyKey, L"GinaEnabled", 0);
     EXPECT_NE(nullptr, ShowLogon().WithText(kForgot));
@@ -278,7 +271,7 @@ TEST_F(ResetWizard, WizardThatCannotStartShowsTheStartErrorAndTheDialogAgain) {
                           "your system administrator for further assistance."),
               box.at("text"));
     EXPECT_EQ("1", Snapshot(run.Events(), "1500").window.at("visible"));
-    EXPECT_TRUE(LogHas("Error: Error starting Reset Wizard. Errorcode 3."));
+    EXPECT_TRUE(run.StubLogHas("Error: Error starting Reset Wizard. Errorcode 3."));
 }
 
 TEST_F(ResetWizard, PathNotNamingTheWizardStartsNothingAndIsLogged) {
@@ -287,7 +280,7 @@ TEST_F(ResetWizard, PathNotNamingTheWizardStartsNothingAndIsLogged) {
     RunWizard("");
     EXPECT_FALSE(run.Events().Has("wizard start"));
     EXPECT_FALSE(run.Events().Has("host dispatch WlxMessageBox"));
-    EXPECT_TRUE(LogHas("does not name ResetraReset.exe"));
+    EXPECT_TRUE(run.StubLogHas("does not name ResetraReset.exe"));
 }
 
 TEST_F(ResetWizard, FileNameCheckIgnoresLetterCase) {
