@@ -2,6 +2,7 @@
 #include "dialogs/WindowHelpers.h"
 
 #include "gina/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 
 bool ScreenRectToClient(HWND window, RECT& rectangle) noexcept {
     POINT topLeft{rectangle.left, rectangle.top};

@@ -8,6 +8,7 @@
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 
 namespace {
 
@@ -106,9 +107,7 @@ INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
         SetWindowTextW(text, m_text.c_str());
         SetDefaultGuiFont(text);
         const HWND checkBox = GetDlgItem(window, CheckBoxControl);
-        SetWindowTextW(
-            checkBox,
-            LocalizedText(L"ErrorDialogCheckBoxText", L"Don't show this message again").c_str());
+        SetWindowTextW(checkBox, LocalizedText(TextKeys::ErrorDialogCheckBoxText).c_str());
         SetDefaultGuiFont(checkBox);
         FitCheckBoxToLabel(window, checkBox);
         if (m_tabMode == 1) {

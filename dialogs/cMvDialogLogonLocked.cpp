@@ -10,25 +10,14 @@
 #include "gina/cMvGINAChain.h"
 #include "gina/cMvGINALog.h"
 #include "gina/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 
 #include <cwctype>
 #include <vector>
 
 namespace {
 
-const wchar_t* const kResetWizardKey = L"SOFTWARE\\Harrowgate\\Resetra\\Reset Wizard";
-const wchar_t* const kExtensionsKey = L"SOFTWARE\\Harrowgate\\Extensions";
-const wchar_t* const kVexaPolicyKey =
-    L"Software\\Policies\\Harrowgate\\Vexa Policy Manager\\Vexa Gina";
-const wchar_t* const kVexaLocalKey = L"Software\\Harrowgate\\Vexa Policy Manager\\Vexa GINA";
 const wchar_t* const kWizardFileName = L"ResetraReset.exe";
-
-const wchar_t* const kLogonDialogTextDefault =
-    L"If you've forgotten your password, click on the button below to reset your current "
-    L"password with the Resetra Wizard.";
-const wchar_t* const kErrorDialogTextDefault =
-    L"An error has occurred while performing this operation. Please contact your system "
-    L"administrator for further assistance.";
 
 constexpr int kLogonUserControl = 1502;
 constexpr int kLogonDomainControl = 1504;
@@ -150,7 +139,7 @@ LONG cMvDialogLogonLocked::IsVexaWithMarrowActive(cMvGINARegistry& registry, boo
     cMvGINALog& log = StubLog();
     DWORD policy = 0;
     bool policySet = true;
-    LONG code = registry.GetDword(kVexaPolicyKey, L"GinaEnabled", policy);
+    LONG code = registry.GetDword(kVexaGinaPolicyKey, L"GinaEnabled", policy);
     if (code != 0) {
         policySet = false;
         log.Write(cMvGINALog::LevelError,
@@ -158,7 +147,7 @@ LONG cMvDialogLogonLocked::IsVexaWithMarrowActive(cMvGINARegistry& registry, boo
                   code);
     }
     DWORD local = 0;
-    code = registry.GetDword(kVexaLocalKey, L"GinaEnabled", local);
+    code = registry.GetDword(kVexaGinaLocalKey, L"GinaEnabled", local);
     if (code != 0) {
         local = 0;
         log.Write(cMvGINALog::LevelError, L"Error getting value '%s' from registry. Errorcode %ld.",
@@ -256,11 +245,10 @@ void cMvDialogLogonLocked::OnInitDialog(HWND dialog) {
     const HINSTANCE instance = LibraryInstance();
     m_groupBox = CreateWindowExW(0, L"BUTTON", L"", 0x50000007, 0, 0, 0, 0, dialog, nullptr,
                                  instance, nullptr);
-    const std::wstring buttonText =
-        LocalizedText(L"ForgotMyPasswordButton", L"&Forgot my password...");
+    const std::wstring buttonText = LocalizedText(TextKeys::ForgotMyPasswordButton);
     m_button = CreateWindowExW(0, L"BUTTON", buttonText.c_str(), 0x50010000, 0, 0, 0, 0, dialog,
                                nullptr, instance, nullptr);
-    const std::wstring text = LocalizedText(L"LogonDialogText", kLogonDialogTextDefault);
+    const std::wstring text = LocalizedText(TextKeys::LogonDialogText);
     m_text =
         CreateWindowExW(0, L"STATIC", text.c_str(), 0x50000000 | (m_tabMode == 1 ? WS_TABSTOP : 0),
                         0, 0, 0, 0, dialog, nullptr, instance, nullptr);
@@ -284,7 +272,7 @@ int cMvDialogLogonLocked::TextHeight(HDC dc, HWND dialog) {
     int height = 0;
     RECT group{};
     if (GroupRect(0, dialog, 0, group)) {
-        const std::wstring text = LocalizedText(L"LogonDialogText", kLogonDialogTextDefault);
+        const std::wstring text = LocalizedText(TextKeys::LogonDialogText);
         RECT measure{0, 0, (group.right - group.left) - 89, 0};
         height = DrawTextW(dc, text.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK);
     }
@@ -427,9 +415,8 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
         code = registry.GetString(kResetWizardKey, L"Reset Wizard Location", path);
     }
     if (code != 0 || !path) {
-        std::wstring text = LocalizedText(L"ErrorDialogText", kErrorDialogTextDefault);
-        std::wstring title =
-            LocalizedText(L"ErrorDialogTitleRegistry", L"Resetra - Registry error");
+        std::wstring text = LocalizedText(TextKeys::ErrorDialogText);
+        std::wstring title = LocalizedText(TextKeys::ErrorDialogTitleRegistry);
         (void)chain.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
         return;
     }
@@ -437,9 +424,8 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
     EnumChildWindows(dialog, &CollectTypedNames, reinterpret_cast<LPARAM>(&names));
     ShowWindow(dialog, SW_HIDE);
     if (RunResetWizard(*path, names.domain, names.user) != 0) {
-        std::wstring text = LocalizedText(L"ErrorDialogText", kErrorDialogTextDefault);
-        std::wstring title = LocalizedText(L"ErrorDialogTitleStartResetWizard",
-                                           L"Resetra - Error starting the Reset Wizard");
+        std::wstring text = LocalizedText(TextKeys::ErrorDialogText);
+        std::wstring title = LocalizedText(TextKeys::ErrorDialogTitleStartResetWizard);
         (void)chain.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
     }
     ShowWindow(dialog, SW_SHOW);

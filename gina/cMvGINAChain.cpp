@@ -9,13 +9,11 @@
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
 #include "gina/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 #include "support/WideFormat.h"
 
 namespace {
 
-const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
-const wchar_t* const kWizardsPolicyKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
-const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const wchar_t* const kMsGina = L"MSGINA.DLL";
 const wchar_t* const kEntrustGina = L"pssogina.dll";
 const wchar_t* const kLibraryFileName = L"ResetraGINAx64.dll";
@@ -137,7 +135,7 @@ LONG cMvGINAChain::LoadChain() noexcept {
         if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == ERROR_SUCCESS) {
             log.ReadSettings(registry);
             ConfigureLocalizedTexts(registry);
-            (void)registry.GetString(kGinaKey, L"Old GINA Location", oldGina);
+            (void)registry.GetString(kResetraGinaKey, L"Old GINA Location", oldGina);
             (void)registry.GetString(kWizardsPolicyKey, L"GINAToLoad", ginaToLoad);
             (void)registry.GetString(kWinlogonKey, L"GINADll", winlogonGina);
             if (registry.GetDword(kWizardsPolicyKey, L"GINAChainingMode", mode) != 0) {
