@@ -3,17 +3,11 @@
 #include "dialogs/ExtensionEnabling.h"
 
 #include "dialogs/cMvWinlogonServices.h"
+#include "support/RegistryKeys.h"
 #include "support/cMvGINARegistry.h"
 
 #include <string>
 #include <vector>
-
-namespace {
-const wchar_t* const kExtensionsKey = L"SOFTWARE\\Harrowgate\\Extensions";
-const wchar_t* const kVexaPolicyKey =
-    L"Software\\Policies\\Harrowgate\\Vexa Policy Manager\\Vexa Gina";
-const wchar_t* const kVexaLocalKey = L"Software\\Harrowgate\\Vexa Policy Manager\\Vexa GINA";
-} // namespace
 
 bool PolicyOverLocal(std::optional<DWORD> policy, DWORD local) noexcept {
     if (policy == 1u || policy == 0u) {
@@ -25,7 +19,7 @@ bool PolicyOverLocal(std::optional<DWORD> policy, DWORD local) noexcept {
 bool IsVexaGinaEnabled(cMvWinlogonServices& services, cMvGINARegistry& registry) {
     std::optional<DWORD> policy;
     DWORD value = 0;
-    LONG code = registry.GetDword(kVexaPolicyKey, L"GinaEnabled", value);
+    LONG code = registry.GetDword(kVexaGinaPolicyKey, L"GinaEnabled", value);
     if (code == 0) {
         policy = value;
     } else {
@@ -34,7 +28,7 @@ bool IsVexaGinaEnabled(cMvWinlogonServices& services, cMvGINARegistry& registry)
                           L"GinaEnabled", code);
     }
     DWORD local = 0;
-    code = registry.GetDword(kVexaLocalKey, L"GinaEnabled", local);
+    code = registry.GetDword(kVexaGinaLocalKey, L"GinaEnabled", local);
     if (code != 0) {
         local = 0;
         services.WriteLog(cMvWinlogonServices::LevelError,

@@ -1,6 +1,7 @@
 // Window helpers of the dialog extensions.
 #include "dialogs/WindowHelpers.h"
 
+#include "support/RegistryKeys.h"
 #include "support/cMvGINARegistry.h"
 
 bool ScreenRectToClient(HWND window, RECT& rectangle) noexcept {

@@ -29,6 +29,3 @@ void SetDefaultGuiFont(HWND control) noexcept;
 
 // The policy "TabAllControls" (0 when missing).
 [[nodiscard]] DWORD ReadTabMode(cMvGINARegistry& registry) noexcept;
-
-inline const wchar_t* const kWizardsPolicyKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
-inline const wchar_t* const kResetraGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";

@@ -5,6 +5,7 @@
 
 #include "dialogs/WindowHelpers.h"
 #include "support/CatchAll.h"
+#include "support/RegistryKeys.h"
 #include "support/cMvGINARegistry.h"
 
 namespace {
@@ -112,7 +113,7 @@ INT_PTR cMvDialogError::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         SetWindowTextW(text, m_text.c_str());
         SetDefaultGuiFont(text);
         const HWND checkBox = GetDlgItem(window, CheckBoxControl);
-        SetWindowTextW(checkBox, m_services.Text(LocaleText::ErrorDialogCheckBoxText).c_str());
+        SetWindowTextW(checkBox, m_services.Text(TextKeys::ErrorDialogCheckBoxText).c_str());
         SetDefaultGuiFont(checkBox);
         FitCheckBoxToLabel(window, checkBox);
         if (m_tabMode == 1) {

@@ -10,13 +10,13 @@
 #include "dialogs/ResetWizardStart.h"
 #include "dialogs/WindowHelpers.h"
 #include "support/CatchAll.h"
+#include "support/RegistryKeys.h"
 #include "support/cMvGINARegistry.h"
 
 #include <optional>
 
 namespace {
 
-const wchar_t* const kResetWizardKey = L"SOFTWARE\\Harrowgate\\Resetra\\Reset Wizard";
 // The OK button's own procedure, kept on the button while ours is on it, so
 // that it is reached even when no extension has the dialog open.
 const wchar_t* const kOkButtonProcProperty = L"Resetra.OkButtonProc";
@@ -194,7 +194,7 @@ void cMvDialogLogonLocked::OnInitDialog(HWND dialog) {
         }
     }
 
-    m_textContent = m_services.Text(LocaleText::LogonDialogText);
+    m_textContent = m_services.Text(TextKeys::LogonDialogText);
     RECT window{};
     if (GetWindowRect(dialog, &window)) {
         MoveWindow(dialog, window.left, window.top, window.right - window.left,
@@ -205,7 +205,7 @@ void cMvDialogLogonLocked::OnInitDialog(HWND dialog) {
     m_groupBox.reset(CreateWindowExW(0, L"BUTTON", L"", 0x50000007, 0, 0, 0, 0, dialog, nullptr,
                                      instance, nullptr));
     m_button.reset(CreateWindowExW(0, L"BUTTON",
-                                   m_services.Text(LocaleText::ForgotMyPasswordButton).c_str(),
+                                   m_services.Text(TextKeys::ForgotMyPasswordButton).c_str(),
                                    0x50010000, 0, 0, 0, 0, dialog, nullptr, instance, nullptr));
     m_text.reset(CreateWindowExW(0, L"STATIC", m_textContent.c_str(),
                                  0x50000000 | (m_tabMode == 1 ? WS_TABSTOP : 0), 0, 0, 0, 0, dialog,
@@ -330,8 +330,8 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
         code = registry.GetString(kResetWizardKey, L"Reset Wizard Location", path);
     }
     if (code != 0 || !path) {
-        std::wstring text = m_services.Text(LocaleText::ErrorDialogText);
-        std::wstring title = m_services.Text(LocaleText::ErrorDialogTitleRegistry);
+        std::wstring text = m_services.Text(TextKeys::ErrorDialogText);
+        std::wstring title = m_services.Text(TextKeys::ErrorDialogTitleRegistry);
         (void)m_services.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
         return;
     }
@@ -343,8 +343,8 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
     }
     const HiddenWhileInScope hidden(dialog);
     if (RunResetWizard(m_services, *path, names.domain, names.user) != 0) {
-        std::wstring text = m_services.Text(LocaleText::ErrorDialogText);
-        std::wstring title = m_services.Text(LocaleText::ErrorDialogTitleStartResetWizard);
+        std::wstring text = m_services.Text(TextKeys::ErrorDialogText);
+        std::wstring title = m_services.Text(TextKeys::ErrorDialogTitleStartResetWizard);
         (void)m_services.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
     }
 }

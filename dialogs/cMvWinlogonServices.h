@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "support/LocaleTexts.h"
+#include "support/TextKeys.h"
 
 #include <cstdarg>
 #include <string>
@@ -24,7 +24,7 @@ public:
                                                          LPARAM parameter) const noexcept = 0;
     virtual void WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept = 0;
     // The text in the configured language, else the built-in English one.
-    [[nodiscard]] virtual std::wstring Text(const LocaleText::Key& key) const = 0;
+    [[nodiscard]] virtual std::wstring Text(const TextKey& key) const = 0;
     // Creates the library's windows and holds its icons and dialog.
     [[nodiscard]] virtual HINSTANCE ResourceModule() const noexcept = 0;
 

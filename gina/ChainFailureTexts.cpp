@@ -6,20 +6,20 @@
 
 #include "gina/GinaProcess.h"
 #include "gina/cMvGINALog.h"
-#include "support/LocaleTexts.h"
+#include "support/TextKeys.h"
 #include "support/cTarnLocaleTextCollection.h"
 
 void GetChainFailureTexts(std::wstring& title, std::wstring& format) {
-    cTarnLocaleTextCollection& texts = LocaleTexts();
-    title = texts.GetText(LocaleText::ErrorDialogTitleChainFailure.name,
-                          LocaleText::ErrorDialogTitleChainFailure.english);
+    cTarnLocaleTextCollection& texts = ProcessTextCollection();
+    title = texts.GetText(TextKeys::ErrorDialogTitleChainFailure.name,
+                          TextKeys::ErrorDialogTitleChainFailure.english);
     bool replaced = false;
-    format = texts.GetFormat(LocaleText::ErrorDialogTextChainFailure.name,
-                             LocaleText::ErrorDialogTextChainFailure.english, &replaced);
+    format = texts.GetFormat(TextKeys::ErrorDialogTextChainFailure.name,
+                             TextKeys::ErrorDialogTextChainFailure.english, &replaced);
     if (replaced) {
         StubLog().Write(cMvGINALog::LevelWarning,
                         L"The localized text '%s' does not have the placeholders '%%s' and '%%ld' "
                         L"of its built-in text. The built-in text is used.",
-                        LocaleText::ErrorDialogTextChainFailure.name);
+                        TextKeys::ErrorDialogTextChainFailure.name);
     }
 }

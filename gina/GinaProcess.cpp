@@ -41,6 +41,6 @@ cMvGINALog& StubLog() noexcept {
     return g_stubLog;
 }
 
-cTarnLocaleTextCollection& LocaleTexts() noexcept {
+cTarnLocaleTextCollection& ProcessTextCollection() noexcept {
     return g_localeTexts;
 }

@@ -18,4 +18,4 @@ void SetLibraryInstance(HINSTANCE instance) noexcept;
 
 [[nodiscard]] cMvGINAChain& Chain() noexcept;
 [[nodiscard]] cMvGINALog& StubLog() noexcept;
-[[nodiscard]] cTarnLocaleTextCollection& LocaleTexts() noexcept;
+[[nodiscard]] cTarnLocaleTextCollection& ProcessTextCollection() noexcept;

@@ -4,18 +4,18 @@
 
 #include "gina/GinaProcess.h"
 #include "support/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 #include "support/cTarnLocaleTextCollection.h"
 
 #include <optional>
 
 namespace {
-const wchar_t* const kWizardsPolicyKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
 const wchar_t* const kDefaultLocaleFile = L"LocaleGINA.txt";
 } // namespace
 
-std::wstring LocalizedText(const wchar_t* key, const wchar_t* defaultText) {
+std::wstring LocalizedText(const TextKey& key) {
     try {
-        const wchar_t* text = LocaleTexts().GetText(key, defaultText);
+        const wchar_t* text = ProcessTextCollection().GetText(key.name, key.english);
         return text != nullptr ? std::wstring(text) : std::wstring();
     } catch (...) {
         return {};
@@ -39,8 +39,8 @@ void ConfigureLocalizedTexts(cMvGINARegistry& registry) noexcept {
         if (registry.GetDword(kWizardsPolicyKey, L"GetLanguageMethod", method) != ERROR_SUCCESS) {
             method = 0;
         }
-        LocaleTexts().Configure(localeFile ? localeFile->c_str() : nullptr,
-                                language ? language->c_str() : nullptr, method);
+        ProcessTextCollection().Configure(localeFile ? localeFile->c_str() : nullptr,
+                                          language ? language->c_str() : nullptr, method);
     } catch (...) {
         // Out of memory: the built-in English texts stay.
     }

@@ -2,11 +2,14 @@
 // with the built-in English default when the table has none.
 #pragma once
 
+#include "support/TextKeys.h"
+
 #include <string>
 
 class cMvGINARegistry;
 
-[[nodiscard]] std::wstring LocalizedText(const wchar_t* key, const wchar_t* defaultText);
+// The text of `key` in the chosen language, or its English default.
+[[nodiscard]] std::wstring LocalizedText(const TextKey& key);
 
 // Reads "Language", "GINA Locale" and "GetLanguageMethod" through the chain's
 // registry connection and configures the process-wide text table.

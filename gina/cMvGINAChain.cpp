@@ -9,13 +9,11 @@
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
 #include "support/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 #include "support/WideFormat.h"
 
 namespace {
 
-const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
-const wchar_t* const kWizardsPolicyKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
-const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const wchar_t* const kMsGina = L"MSGINA.DLL";
 const wchar_t* const kEntrustGina = L"pssogina.dll";
 const wchar_t* const kLibraryFileName = L"ResetraGINAx64.dll";
@@ -137,7 +135,7 @@ LONG cMvGINAChain::LoadChain() {
         if (registry.Connect(nullptr, HKEY_LOCAL_MACHINE) == ERROR_SUCCESS) {
             log.ReadSettings(registry);
             ConfigureLocalizedTexts(registry);
-            (void)registry.GetString(kGinaKey, L"Old GINA Location", oldGina);
+            (void)registry.GetString(kResetraGinaKey, L"Old GINA Location", oldGina);
             (void)registry.GetString(kWizardsPolicyKey, L"GINAToLoad", ginaToLoad);
             (void)registry.GetString(kWinlogonKey, L"GINADll", winlogonGina);
             if (registry.GetDword(kWizardsPolicyKey, L"GINAChainingMode", mode) != 0) {
@@ -237,8 +235,8 @@ void cMvGINAChain::WriteLogV(unsigned level, const wchar_t* format, va_list args
     StubLog().WriteV(level, format, args);
 }
 
-std::wstring cMvGINAChain::Text(const LocaleText::Key& key) const {
-    return LocalizedText(key.name, key.english);
+std::wstring cMvGINAChain::Text(const TextKey& key) const {
+    return LocalizedText(key);
 }
 
 HINSTANCE cMvGINAChain::ResourceModule() const noexcept {

@@ -4,11 +4,10 @@
 
 #include "support/WideFormat.h"
 #include "support/cMvGINARegistry.h"
+#include "support/RegistryKeys.h"
 #include "support/UniqueHandle.h"
 
 namespace {
-
-const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
 
 const wchar_t* LineFormatFor(unsigned level) {
     switch (level) {
@@ -29,7 +28,7 @@ void cMvGINALog::ReadSettings(cMvGINARegistry& registry) noexcept {
     resetra::cMvCriticalSection::Lock guard(m_lock);
     m_path.clear();
     std::optional<std::wstring> path;
-    if (registry.GetString(kGinaKey, L"Log File", path) == 0 && path) {
+    if (registry.GetString(kResetraGinaKey, L"Log File", path) == 0 && path) {
         try {
             m_path = std::move(*path);
         } catch (...) {
@@ -37,7 +36,7 @@ void cMvGINALog::ReadSettings(cMvGINARegistry& registry) noexcept {
         }
     }
     DWORD mask = 0;
-    m_mask = registry.GetDword(kGinaKey, L"Log Mask", mask) == 0 ? mask : DefaultMask;
+    m_mask = registry.GetDword(kResetraGinaKey, L"Log Mask", mask) == 0 ? mask : DefaultMask;
 }
 
 void cMvGINALog::Write(unsigned level, const wchar_t* format, ...) noexcept {

@@ -1,5 +1,6 @@
 // The process-wide file handler of the policy log and its set-up.
 #include "support/PolicyLog.h"
+#include "support/RegistryKeys.h"
 #include "support/cMvConfigurationLogFileHelper.h"
 #include "support/cMvLog.h"
 #include "support/cMvLogHandlerFile.h"
@@ -24,17 +25,17 @@ void SetUpPolicyLog(cMvLog& log) {
         return;
     }
     DWORD enabled = 0;
-    code = registry.GetDword(log, kPolicyLogSubkey, L"LogEnabled", enabled, 0);
+    code = registry.GetDword(log, kVexaGinaPolicyKey, L"LogEnabled", enabled, 0);
     if (code != 0) {
         log.LogCode(LogLevel::Error, code,
                     L"An error has occurred while getting the value 'LogEnabled' at '%s' in the "
                     L"registry.",
-                    kPolicyLogSubkey);
+                    kVexaGinaPolicyKey);
         enabled = 0;
     }
     if (enabled != 0) {
         cMvConfigurationLogFileHelper configuration(kPolicyLogDefaultFile, 3, 5242880, 1);
-        (void)configuration.ReadFromRegistry(log, registry, kPolicyLogSubkey);
+        (void)configuration.ReadFromRegistry(log, registry, kVexaGinaPolicyKey);
         g_policyLogHandler.Configure(configuration);
         log.AddHandler(&g_policyLogHandler);
     }

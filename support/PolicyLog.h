@@ -15,6 +15,4 @@ cMvLogHandlerFile& GetPolicyLogHandler() noexcept;
 // when logging is enabled. Failures are logged and leave logging off.
 void SetUpPolicyLog(cMvLog& log);
 
-inline constexpr const wchar_t* kPolicyLogSubkey =
-    L"Software\\Policies\\Harrowgate\\Vexa Policy Manager\\Vexa Gina";
 inline constexpr const wchar_t* kPolicyLogDefaultFile = L"C:\\Vexa_GinaLog.txt";

@@ -83,7 +83,7 @@ const wchar_t* cTarnLocaleTextCollection::GetText(const wchar_t* key, const wcha
     if (!key) {
         return defaultText;
     }
-    for (const LocaleText& record : m_texts) {
+    for (const TextRecord& record : m_texts) {
         if (EqualsIgnoringAsciiCase(record.key.c_str(), key)) {
             return record.text.c_str();
         }
@@ -139,7 +139,7 @@ void cTarnLocaleTextCollection::LoadTexts() {
         if (lineEnd == std::wstring::npos || lineEnd > end) {
             lineEnd = end;
         }
-        LocaleText record;
+        TextRecord record;
         if (ParseLine(content.data() + lineStart, lineEnd - lineStart, record)) {
             if (m_texts.size() == m_texts.capacity()) {
                 m_texts.reserve(m_texts.size() + 5);
@@ -201,7 +201,7 @@ bool cTarnLocaleTextCollection::FindSection(const std::wstring& lowered, const s
     return true;
 }
 
-bool cTarnLocaleTextCollection::ParseLine(const wchar_t* line, size_t length, LocaleText& record) {
+bool cTarnLocaleTextCollection::ParseLine(const wchar_t* line, size_t length, TextRecord& record) {
     record.key.clear();
     record.text.clear();
     size_t i = 0;

@@ -18,7 +18,7 @@ public:
         std::wstring name;
         DWORD id;
     };
-    struct LocaleText {
+    struct TextRecord {
         std::wstring key;
         std::wstring text;
     };
@@ -68,7 +68,7 @@ public:
 
     // Splits one line of a section into key and text; false when the line
     // gives no record.
-    [[nodiscard]] static bool ParseLine(const wchar_t* line, size_t length, LocaleText& record);
+    [[nodiscard]] static bool ParseLine(const wchar_t* line, size_t length, TextRecord& record);
 
 private:
     void LoadTexts();
@@ -82,6 +82,6 @@ private:
     std::wstring m_path;
     ULONGLONG m_lastAttempt = 0;
     bool m_attempted = false;
-    std::vector<LocaleText> m_texts;
+    std::vector<TextRecord> m_texts;
     ClockFunction m_clock = GetSystemTimeAsFileTime;
 };

@@ -7,6 +7,8 @@
 #include "dialogs/ResetWizardStart.h"
 #include "dialogs/cMvDialogLogonLocked.h"
 
+#include "support/RegistryKeys.h"
+
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
@@ -27,7 +29,7 @@ public:
         return -1;
     }
     void WriteLogV(unsigned, const wchar_t*, va_list) noexcept override {}
-    std::wstring Text(const LocaleText::Key& key) const override { return key.english; }
+    std::wstring Text(const TextKey& key) const override { return key.english; }
     HINSTANCE ResourceModule() const noexcept override { return nullptr; }
 
     mutable std::vector<std::wstring> titles;
@@ -159,9 +161,6 @@ TEST(ForgotPasswordLayout, GroupAndGrowthFollowTheTextHeightAndThePositionMode) 
 
 // ---- the logon/locked extension on a window ----------------------------------
 
-const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
-const wchar_t* const kResetWizardKey = L"SOFTWARE\\Harrowgate\\Resetra\\Reset Wizard";
-
 std::vector<UINT> g_chainedMessages;
 INT_PTR CALLBACK ChainedAnswersZero(HWND, UINT message, WPARAM, LPARAM) {
     g_chainedMessages.push_back(message);
@@ -180,8 +179,8 @@ protected:
     void SetUp() override {
         Clean();
         HKEY key = nullptr;
-        ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kGinaKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                     nullptr, &key, nullptr));
+        ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, nullptr, 0,
+                                     KEY_ALL_ACCESS, nullptr, &key, nullptr));
         const DWORD one = 1;
         RegSetValueExW(key, L"GINAEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
                        sizeof(one));
@@ -192,7 +191,7 @@ protected:
     void TearDown() override { Clean(); }
     static void Clean() {
         for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            for (const wchar_t* key : {kGinaKey, kResetWizardKey}) {
+            for (const wchar_t* key : {kResetraGinaKey, kResetWizardKey}) {
                 RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, view, 0);
             }
         }

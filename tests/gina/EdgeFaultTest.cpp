@@ -10,6 +10,8 @@
 #include "support/UniqueHandle.h"
 #include "tests/gina/GinaTestRegistry.h"
 
+#include "support/RegistryKeys.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,8 +43,6 @@ void operator delete(void* memory, std::size_t) noexcept {
 }
 
 namespace {
-
-const wchar_t* const kResetWizardKey = L"SOFTWARE\\Harrowgate\\Resetra\\Reset Wizard";
 
 // Runs `call` with its k-th allocation failing, k = 1, 2, ... until a run
 // makes fewer than k allocations; `check(k)` follows each run.

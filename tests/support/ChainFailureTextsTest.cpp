@@ -6,7 +6,8 @@
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
 #include "support/cMvGINARegistry.h"
-#include "support/LocaleTexts.h"
+#include "support/TextKeys.h"
+#include "support/RegistryKeys.h"
 #include "support/WideFormat.h"
 #include "support/cTarnLocaleTextCollection.h"
 #include "tests/support/SupportTestFiles.h"
@@ -15,9 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const wchar_t* const kWizards = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
-const wchar_t* const kGina = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
 
 void SetValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
@@ -35,13 +33,13 @@ void SetString(const wchar_t* path, const wchar_t* name, const std::wstring& val
 class ChainTexts : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteRegistryTree(kWizards);
-        DeleteRegistryTree(kGina);
-        SetString(kGina, L"Log File", stubLog);
+        DeleteRegistryTree(kWizardsPolicyKey);
+        DeleteRegistryTree(kResetraGinaKey);
+        SetString(kResetraGinaKey, L"Log File", stubLog);
     }
     void TearDown() override {
-        DeleteRegistryTree(kWizards);
-        DeleteRegistryTree(kGina);
+        DeleteRegistryTree(kWizardsPolicyKey);
+        DeleteRegistryTree(kResetraGinaKey);
         // Back to the construction state for the next test.
         ReadSettings();
     }
@@ -57,8 +55,8 @@ protected:
                        L"[German]\r\nErrorDialogTitleChainFailure=Resetra - Kettenfehler"
                        L"\r\nErrorDialogTextChainFailure=" +
                            germanText + L"\r\n[German end]\r\n");
-        SetString(kWizards, L"GINA Locale", localeFile);
-        SetString(kWizards, L"Language", L"German");
+        SetString(kWizardsPolicyKey, L"GINA Locale", localeFile);
+        SetString(kWizardsPolicyKey, L"Language", L"German");
         ReadSettings();
     }
 
@@ -77,7 +75,7 @@ TEST_F(ChainTexts, FittingTranslationFormatsTheNotice) {
     EXPECT_EQ(title, L"Resetra - Kettenfehler");
     EXPECT_EQ(FormatWide(format.c_str(), L"other.dll", 126L),
               L"Die GINA 'other.dll' wurde nicht geladen (Fehler 126).");
-    EXPECT_EQ(LocaleTexts().GetLanguageId(), 7u);
+    EXPECT_EQ(ProcessTextCollection().GetLanguageId(), 7u);
 }
 
 TEST_F(ChainTexts, HostileTranslationsAreReplacedByTheBuiltInTextAndLogged) {
@@ -88,7 +86,7 @@ TEST_F(ChainTexts, HostileTranslationsAreReplacedByTheBuiltInTextAndLogged) {
         std::wstring title;
         std::wstring format;
         GetChainFailureTexts(title, format);
-        EXPECT_EQ(format, LocaleText::ErrorDialogTextChainFailure.english);
+        EXPECT_EQ(format, TextKeys::ErrorDialogTextChainFailure.english);
         EXPECT_EQ(title, L"Resetra - Kettenfehler"); // the title holds no placeholder
         const std::wstring log = ReadUtf16File(stubLog);
         EXPECT_NE(log.find(L"Warning: The localized text 'ErrorDialogTextChainFailure'"),
@@ -104,10 +102,10 @@ TEST_F(ChainTexts, WithoutLocaleSettingsTheFileIsLocaleGinaTxtInTheCurrentFolder
     wchar_t previous[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(folder.Path(L"").c_str());
-    SetString(kWizards, L"Language", L"English");
+    SetString(kWizardsPolicyKey, L"Language", L"English");
     ReadSettings();
     SetCurrentDirectoryW(previous);
-    EXPECT_EQ(LocalizedText(L"ErrorDialogTitleChainFailure", L"d"), L"From the current folder");
+    EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure), L"From the current folder");
 }
 
 TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
@@ -118,8 +116,9 @@ TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(folder.Path(L"").c_str());
     const DWORD number = 1;
-    SetValue(kWizards, L"GINA Locale", REG_DWORD, &number, 4);
+    SetValue(kWizardsPolicyKey, L"GINA Locale", REG_DWORD, &number, 4);
     ReadSettings();
     SetCurrentDirectoryW(previous);
-    EXPECT_EQ(LocalizedText(L"ErrorDialogTitleChainFailure", L"built-in"), L"built-in");
+    EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure),
+              TextKeys::ErrorDialogTitleChainFailure.english);
 }

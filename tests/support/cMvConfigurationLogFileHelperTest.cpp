@@ -1,6 +1,7 @@
 // Reading the policy log settings from the registry and the set-up of the
 // process-wide policy log.
 #include "support/PolicyLog.h"
+#include "support/RegistryKeys.h"
 #include "support/cMvConfigurationLogFileHelper.h"
 #include "support/cMvLog.h"
 #include "support/cMvLogHandlerFile.h"
@@ -77,11 +78,11 @@ TEST(LogFileConfiguration, EmptyFileNameTurnsFileOutputOff) {
 }
 
 TEST(PolicyLogSetUp, EnabledLogWritesImmediatelyToTheConfiguredFile) {
-    DeleteRegistryTree(kPolicyLogSubkey);
+    DeleteRegistryTree(kVexaGinaPolicyKey);
     TempFolder folder;
     const std::wstring path = folder.Path(L"policy.log");
-    SetDword(kPolicyLogSubkey, L"LogEnabled", 1);
-    SetString(kPolicyLogSubkey, L"FileLogFilename", path);
+    SetDword(kVexaGinaPolicyKey, L"LogEnabled", 1);
+    SetString(kVexaGinaPolicyKey, L"FileLogFilename", path);
     cMvLog log;
     SetUpPolicyLog(log);
     ASSERT_EQ(log.size(), 1u);
@@ -91,19 +92,19 @@ TEST(PolicyLogSetUp, EnabledLogWritesImmediatelyToTheConfiguredFile) {
     const std::wstring text = ReadUtf16File(path);
     EXPECT_NE(text.find(L" - Information - visible at once\r\n"), std::wstring::npos);
     EXPECT_EQ(text.find(L"masked"), std::wstring::npos);
-    DeleteRegistryTree(kPolicyLogSubkey);
+    DeleteRegistryTree(kVexaGinaPolicyKey);
     // Leave the process-wide handler writing nowhere again.
     cMvConfigurationLogFileHelper off(L"", 3, 5242880, 0);
     GetPolicyLogHandler().Configure(off);
 }
 
 TEST(PolicyLogSetUp, MissingOrZeroLogEnabledLeavesLoggingOff) {
-    DeleteRegistryTree(kPolicyLogSubkey);
+    DeleteRegistryTree(kVexaGinaPolicyKey);
     cMvLog log;
     SetUpPolicyLog(log);
     EXPECT_TRUE(log.empty());
-    SetDword(kPolicyLogSubkey, L"LogEnabled", 0);
+    SetDword(kVexaGinaPolicyKey, L"LogEnabled", 0);
     SetUpPolicyLog(log);
     EXPECT_TRUE(log.empty());
-    DeleteRegistryTree(kPolicyLogSubkey);
+    DeleteRegistryTree(kVexaGinaPolicyKey);
 }

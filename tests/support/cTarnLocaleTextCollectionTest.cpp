@@ -1,7 +1,7 @@
 // The localized texts: choosing the language and section, the rules of the
 // locale file's lines, the minute between load attempts, hostile files, and
 // the shipped example file.
-#include "support/LocaleTexts.h"
+#include "support/TextKeys.h"
 #include "support/cTarnLocaleTextCollection.h"
 #include "tests/support/SupportTestFiles.h"
 
@@ -180,7 +180,7 @@ TEST_F(LocaleTexts, FileLargerThanTheLimitIsRefused) {
 }
 
 TEST_F(LocaleTexts, FormatTextWithForeignConversionsIsReplacedByTheDefault) {
-    const wchar_t* format = LocaleText::ErrorDialogTextChainFailure.english;
+    const wchar_t* format = TextKeys::ErrorDialogTextChainFailure.english;
     const wchar_t* hostile[] = {
         L"%s%s%n",      L"Fehler %ld bei '%s'",
         L"'%s' %ld %s", L"%*d %s",
@@ -200,7 +200,7 @@ TEST_F(LocaleTexts, FormatTextWithForeignConversionsIsReplacedByTheDefault) {
 }
 
 TEST_F(LocaleTexts, FormatTextWithTheSameOrFewerConversionsIsUsed) {
-    const wchar_t* format = LocaleText::ErrorDialogTextChainFailure.english;
+    const wchar_t* format = TextKeys::ErrorDialogTextChainFailure.english;
     const wchar_t* fitting[] = {
         L"Fehler beim Laden von '%s' (Code %ld)",
         L"Nur '%s'",
@@ -230,8 +230,8 @@ TEST(ShippedLocaleFile, HasEveryKeyInAllThirteenLanguages) {
         ASSERT_TRUE(texts.IsLoaded());
         EXPECT_EQ(texts.GetLanguageName(), language.name) << "section missing";
         EXPECT_EQ(texts.GetLanguageId(), language.id);
-        EXPECT_EQ(texts.GetTextCount(), std::size(LocaleText::All));
-        for (const LocaleText::Key* key : LocaleText::All) {
+        EXPECT_EQ(texts.GetTextCount(), std::size(TextKeys::All));
+        for (const TextKey* key : TextKeys::All) {
             const wchar_t* text = texts.GetText(key->name, nullptr);
             ASSERT_NE(text, nullptr) << "key missing";
             EXPECT_GT(wcslen(text), 0u);

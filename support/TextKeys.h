@@ -3,43 +3,44 @@
 // placeholders a translation may use (see GetFormat).
 #pragma once
 
-namespace LocaleText {
-
-struct Key {
+struct TextKey {
     const wchar_t* name;
     const wchar_t* english;
 };
 
-inline constexpr Key ForgotMyPasswordButton{L"ForgotMyPasswordButton", L"&Forgot my password..."};
-inline constexpr Key LogonDialogText{
+namespace TextKeys {
+
+inline constexpr TextKey ForgotMyPasswordButton{L"ForgotMyPasswordButton",
+                                                L"&Forgot my password..."};
+inline constexpr TextKey LogonDialogText{
     L"LogonDialogText", L"If you've forgotten your password, click on the button below to reset "
                         L"your current password with the Resetra Wizard."};
-inline constexpr Key ErrorDialogTitleRegistry{L"ErrorDialogTitleRegistry",
-                                              L"Resetra - Registry error"};
-inline constexpr Key ErrorDialogTitleStartResetWizard{L"ErrorDialogTitleStartResetWizard",
-                                                      L"Resetra - Error starting the Reset Wizard"};
-inline constexpr Key ErrorDialogText{
+inline constexpr TextKey ErrorDialogTitleRegistry{L"ErrorDialogTitleRegistry",
+                                                  L"Resetra - Registry error"};
+inline constexpr TextKey ErrorDialogTitleStartResetWizard{
+    L"ErrorDialogTitleStartResetWizard", L"Resetra - Error starting the Reset Wizard"};
+inline constexpr TextKey ErrorDialogText{
     L"ErrorDialogText", L"An error has occurred while performing this operation. Please contact "
                         L"your system administrator for further assistance."};
-inline constexpr Key ErrorDialogTitleChainFailure{
+inline constexpr TextKey ErrorDialogTitleChainFailure{
     L"ErrorDialogTitleChainFailure", L"Resetra - Error loading the next GINA in the GINA chain"};
-inline constexpr Key ErrorDialogTextChainFailure{
+inline constexpr TextKey ErrorDialogTextChainFailure{
     L"ErrorDialogTextChainFailure",
     L"An error has occured while loading the next GINA ('%s') in the GINA chain. Please contact "
     L"your system administrator for further assistance. Errorcode: %ld"};
-inline constexpr Key ErrorDialogCheckBoxText{L"ErrorDialogCheckBoxText",
-                                             L"Don't show this message again"};
-inline constexpr Key PasswordComplexityRules{L"PasswordComplexityRules",
-                                             L"Password compliance to complexity rules"};
-inline constexpr Key ChangePasswordFeedbackDialogTitle{L"ChangePasswordFeedbackDialogTitle",
-                                                       L"Change Password"};
-inline constexpr Key ChangePasswordFeedbackDialogText{
+inline constexpr TextKey ErrorDialogCheckBoxText{L"ErrorDialogCheckBoxText",
+                                                 L"Don't show this message again"};
+inline constexpr TextKey PasswordComplexityRules{L"PasswordComplexityRules",
+                                                 L"Password compliance to complexity rules"};
+inline constexpr TextKey ChangePasswordFeedbackDialogTitle{L"ChangePasswordFeedbackDialogTitle",
+                                                           L"Change Password"};
+inline constexpr TextKey ChangePasswordFeedbackDialogText{
     L"ChangePasswordFeedbackDialogText", L"Your new password did not satisfy the following rules:"};
-inline constexpr Key VexaErrorPasswordDoNotMatch{
+inline constexpr TextKey VexaErrorPasswordDoNotMatch{
     L"VexaErrorPasswordDoNotMatch",
     L"The passwords you typed do not match. Type the new password in both text boxes."};
 
-inline constexpr const Key* All[] = {
+inline constexpr const TextKey* All[] = {
     &ForgotMyPasswordButton,
     &LogonDialogText,
     &ErrorDialogTitleRegistry,
@@ -54,4 +55,4 @@ inline constexpr const Key* All[] = {
     &VexaErrorPasswordDoNotMatch,
 };
 
-} // namespace LocaleText
+} // namespace TextKeys
