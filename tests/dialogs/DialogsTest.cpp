@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -231,6 +232,39 @@ TEST_F(LogonLockedExtension, OkButtonKeepsItsOwnProcedureWhenNoExtensionHasTheDi
     g_okMessages.clear();
     SendMessageW(dialog.ok, WM_USER + 7, 0, 0);
     EXPECT_EQ(std::vector<UINT>{WM_USER + 7}, g_okMessages);
+}
+
+} // namespace
+
+namespace {
+
+TEST(IconResources, EveryIconHasFourAndThirtyTwoBitImagesAtEverySize) {
+    const resetra::UniqueHModule dll(
+        LoadLibraryExW(RESETRA_PRODUCT_DLL, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(dll);
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    for (const int icon : {101, 102, 103, 109}) {
+        const HRSRC found = FindResourceW(dll.get(), MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+        ASSERT_NE(nullptr, found) << icon;
+        const auto* group = static_cast<const WORD*>(LockResource(LoadResource(dll.get(), found)));
+        const auto* entries = reinterpret_cast<const GroupEntry*>(group + 3);
+        std::set<std::pair<int, int>> images;
+        for (WORD i = 0; i < group[2]; ++i) {
+            images.insert({entries[i].width, entries[i].bitCount});
+        }
+        for (const int size : {16, 24, 32, 48}) {
+            for (const int depth : {4, 32}) {
+                EXPECT_TRUE(images.count({size, depth})) << icon << ": " << size << " " << depth;
+            }
+        }
+    }
 }
 
 } // namespace
