@@ -136,6 +136,14 @@ TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
     }
 }
 
+TEST_F(LogonDialog, TabReachesTheTextWhenAllControlsAreTabStops) {
+    RegistrySetup::SetDword(kWizardsKey, L"TabAllControls", 1);
+    ShowLogon("", "tabuntil Static ; wait 200 ; focus ; ");
+    const int focus = run.Events().IndexOf("host focus key=1500");
+    ASSERT_GE(focus, 0) << run.Events().Dump();
+    EXPECT_EQ("Static", ParseFields(run.Events().Lines()[static_cast<size_t>(focus)]).at("class"));
+}
+
 TEST_F(LogonDialog, NoGroupWithoutTheLocalSwitchOrWhenPolicyForbidsIt) {
     RegistrySetup::SetDword(kGinaKey, L"GINAEnabled", 0);
     EXPECT_EQ(nullptr, ShowLogon().WithText(kForgot));
@@ -166,29 +174,25 @@ TEST_F(LogonDialog, NoGroupWhenVexaRunsWithMarrow) {
     RegistrySetup::DeleteValue(kVexaLocalKey, L"GinaEnabled");
 }
 
-TEST_F(LogonDialog, ForgotPasswordButtonFollowsTheOkButtonsEnabledState) {
+TEST_F(LogonDialog, ForgotPasswordButtonAndTextFollowTheOkButtonsEnabledState) {
     ShowLogon("", "disable 1 ; controls ; enable 1 ; ");
-    const DialogSnapshot disabled = Snapshot(run.Events(), "1500", 0);
-    const DialogSnapshot enabled = Snapshot(run.Events(), "1500", 1);
-    // The explanatory text stands at the button's left edge, above it.
-    auto explanation = [](const DialogSnapshot& shown) -> const Fields* {
+    for (const int index : {0, 1}) {
+        const DialogSnapshot shown = Snapshot(run.Events(), "1500", index);
         const Fields* button = shown.WithText(kForgot);
+        ASSERT_NE(nullptr, button) << run.Events().Dump();
+        // The explanatory text stands at the button's left edge (its style
+        // carries WS_DISABLED while disabled).
+        const Fields* text = nullptr;
         for (const auto& control : shown.controls) {
-            if (button != nullptr && control.at("class") == "Static" &&
-                control.at("x") == button->at("x")) {
-                return &control;
+            if (control.at("class") == "Static" && control.at("x") == button->at("x")) {
+                text = &control;
             }
         }
-        return nullptr;
-    };
-    ASSERT_NE(nullptr, disabled.WithText(kForgot)) << run.Events().Dump();
-    ASSERT_NE(nullptr, explanation(disabled));
-    EXPECT_EQ("0", disabled.WithText(kForgot)->at("enabled"));
-    EXPECT_EQ("0", explanation(disabled)->at("enabled"));
-    ASSERT_NE(nullptr, enabled.WithText(kForgot));
-    ASSERT_NE(nullptr, explanation(enabled));
-    EXPECT_EQ("1", enabled.WithText(kForgot)->at("enabled"));
-    EXPECT_EQ("1", explanation(enabled)->at("enabled"));
+        ASSERT_NE(nullptr, text);
+        // The first snapshot is taken with OK disabled, the second enabled.
+        EXPECT_EQ(std::to_string(index), button->at("enabled"));
+        EXPECT_EQ(std::to_string(index), text->at("enabled"));
+    }
 }
 
 // ---- the reset wizard ------------------------------------------------------------
