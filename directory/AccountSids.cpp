@@ -4,6 +4,7 @@
 #include "directory/AccountSids.h"
 
 #include "support/UniqueHandle.h"
+#include "support/WideFormat.h"
 #include "support/cMvLog.h"
 
 #include <dsgetdc.h>
@@ -15,10 +16,6 @@ using resetra::UniqueLocalMem;
 using resetra::UniqueNetApiBuffer;
 
 namespace {
-
-const wchar_t* Text(const wchar_t* value) {
-    return value != nullptr ? value : L"";
-}
 
 // LookupAccountNameW with buffers grown to the reported sizes; 0 with `sid`
 // filled, or the failing call's code.
@@ -80,7 +77,7 @@ std::wstring DomainControllerFor(cMvLog& log, const std::wstring& domain) {
 }
 
 int32_t SidStringByAccountName(cMvLog& log, const wchar_t* accountName, std::wstring& sidString) {
-    const std::wstring account = Text(accountName);
+    const std::wstring account = OrEmpty(accountName);
     std::wstring domain;
     std::wstring user = account;
     const std::size_t backslash = account.find(L'\\');
@@ -127,7 +124,7 @@ int32_t GetSidStringByAccountName(cMvLog& log, const wchar_t* accountName,
     const int32_t code = SidStringByAccountName(log, accountName, sidString);
     if (code != 0) {
         log.LogCode(LogLevel::Error, code, L"Unable to look up SID for lookupname '%s'.",
-                    Text(accountName));
+                    OrEmpty(accountName));
     }
     return code;
 }

@@ -30,10 +30,6 @@ using resetra::UniqueLocalMem;
 
 namespace {
 
-const wchar_t* Text(const wchar_t* value) {
-    return value != nullptr ? value : L"";
-}
-
 // Copies a binary SID out of a property value into memory from AllocADsMem.
 HRESULT CopySidBytes(const cMvVariant& value, UniqueAdsMem& sid) {
     const VARIANT* v = value.get();
@@ -70,8 +66,8 @@ int32_t SidStringByAdsi(cMvLog& log, const wchar_t* domain, const wchar_t* userN
     if (FAILED(hr) || dn.empty()) {
         hr = FAILED(hr) ? hr : E_FAIL;
         log.LogHResult(LogLevel::Error, hr,
-                       L"Error translating name '%s'\\'%s' to distinguished name.", Text(domain),
-                       Text(userName));
+                       L"Error translating name '%s'\\'%s' to distinguished name.", OrEmpty(domain),
+                       OrEmpty(userName));
         return hr;
     }
 
@@ -127,14 +123,14 @@ int32_t GetSidStringByAdsi(cMvLog& log, const wchar_t* domain, const wchar_t* us
     const int32_t code = SidStringByAdsi(log, domain, userName, sidString);
     if (code != 0) {
         log.LogCode(LogLevel::Error, code, L"Unable to look up SID for lookupname '%s'.",
-                    Text(userName));
+                    OrEmpty(userName));
     }
     return code;
 }
 
 HRESULT TranslateToDistinguishedName(cMvLog& log, const wchar_t* domain, const wchar_t* userName,
                                      std::wstring& distinguishedName) {
-    const std::wstring principal = FormatWide(L"%s@%s", Text(userName), Text(domain));
+    const std::wstring principal = FormatWide(L"%s@%s", OrEmpty(userName), OrEmpty(domain));
     const ComApartmentScope apartment;
 
     cMvComPtr<IADsNameTranslate> translate;
@@ -145,7 +141,7 @@ HRESULT TranslateToDistinguishedName(cMvLog& log, const wchar_t* domain, const w
                        L"An error creating instance of IADS Nametranslation object.");
         return hr;
     }
-    hr = translate->Init(ADS_NAME_INITTYPE_DOMAIN, cMvBstr(Text(domain)).get());
+    hr = translate->Init(ADS_NAME_INITTYPE_DOMAIN, cMvBstr(OrEmpty(domain)).get());
     if (FAILED(hr)) {
         log.LogHResult(LogLevel::Error, hr,
                        L"An error initializing instance of IADS Nametranslation object.");

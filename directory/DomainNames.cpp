@@ -4,6 +4,7 @@
 #include "directory/DomainNames.h"
 
 #include "support/UniqueHandle.h"
+#include "support/WideFormat.h"
 #include "support/cMvLog.h"
 
 #include <dsgetdc.h>
@@ -13,9 +14,6 @@
 using resetra::UniqueNetApiBuffer;
 
 namespace {
-const wchar_t* Text(const wchar_t* value) {
-    return value != nullptr ? value : L"";
-}
 
 bool IsLabelCharacter(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
@@ -54,11 +52,11 @@ int32_t FlatToDnsDomainName(cMvLog& log, const wchar_t* flatName, std::wstring& 
     if (code != ERROR_SUCCESS) {
         log.LogWin32(LogLevel::Error, code,
                      L"Failed to get DNS name of domain controller with flat name '%s'.",
-                     Text(flatName));
+                     OrEmpty(flatName));
         return static_cast<int32_t>(code);
     }
     dnsName = info->DomainName;
-    log.Log(LogLevel::Debug, L"Converting Flat name '%s' to DNS name '%s'.", Text(flatName),
+    log.Log(LogLevel::Debug, L"Converting Flat name '%s' to DNS name '%s'.", OrEmpty(flatName),
             dnsName.c_str());
     return 0;
 }
@@ -89,7 +87,7 @@ std::wstring DnsNameToDomainDn(const wchar_t* dnsName) {
         return {};
     }
     std::wstring dn = L"DC=";
-    for (const wchar_t* p = Text(dnsName); *p != L'\0'; ++p) {
+    for (const wchar_t* p = OrEmpty(dnsName); *p != L'\0'; ++p) {
         if (*p == L'.') {
             dn += L",DC=";
         } else {

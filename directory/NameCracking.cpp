@@ -5,21 +5,16 @@
 
 #include "support/ErrorTexts.h"
 #include "support/UniqueHandle.h"
+#include "support/WideFormat.h"
 #include "support/cMvLog.h"
 
 using resetra::UniqueDsBind;
 using resetra::UniqueDsNameResult;
 
-namespace {
-const wchar_t* Text(const wchar_t* value) {
-    return value != nullptr ? value : L"";
-}
-} // namespace
-
 int32_t CrackName(cMvLog& log, const wchar_t* domain, DS_NAME_FORMAT offered, const wchar_t* name,
                   DS_NAME_FORMAT desired, std::wstring& translated, bool retry) {
     log.Log(LogLevel::Debug, L"Translating name using Crack Names.");
-    log.Log(LogLevel::Debug, L"Binding to a domain controller in domain '%s'.", Text(domain));
+    log.Log(LogLevel::Debug, L"Binding to a domain controller in domain '%s'.", OrEmpty(domain));
 
     std::wstring referral;
     {
@@ -27,17 +22,17 @@ int32_t CrackName(cMvLog& log, const wchar_t* domain, DS_NAME_FORMAT offered, co
         DWORD code = DsBindW(nullptr, domain, bind.put());
         if (code != ERROR_SUCCESS) {
             log.LogCode(LogLevel::Error, static_cast<int32_t>(code),
-                        L"Failed to bind a domain controller for domain '%s'.", Text(domain));
+                        L"Failed to bind a domain controller for domain '%s'.", OrEmpty(domain));
             return static_cast<int32_t>(code);
         }
 
-        const wchar_t* names[] = {Text(name)};
+        const wchar_t* names[] = {OrEmpty(name)};
         UniqueDsNameResult result;
         code = DsCrackNamesW(bind.get(), DS_NAME_FLAG_TRUST_REFERRAL, offered, desired, 1, names,
                              result.put());
         if (code != ERROR_SUCCESS) {
             log.LogCode(LogLevel::Error, static_cast<int32_t>(code), L"Error cracking name '%s'.",
-                        Text(name));
+                        OrEmpty(name));
             return static_cast<int32_t>(code);
         }
         if (!result || result.get()->cItems == 0 || result.get()->rItems == nullptr) {
@@ -46,7 +41,7 @@ int32_t CrackName(cMvLog& log, const wchar_t* domain, DS_NAME_FORMAT offered, co
 
         const DS_NAME_RESULT_ITEMW& item = result.get()->rItems[0];
         if (item.status == DS_NAME_NO_ERROR) {
-            translated = Text(item.pName);
+            translated = OrEmpty(item.pName);
             log.Log(LogLevel::Debug, L"Name translated to '%s'.", translated.c_str());
             return 0;
         }
@@ -77,7 +72,7 @@ int32_t CrackName(cMvLog& log, const wchar_t* domain, DS_NAME_FORMAT offered, co
 
 int32_t CanonicalToDistinguishedName(cMvLog& log, const wchar_t* canonicalName,
                                      std::wstring& distinguishedName) {
-    const std::wstring canonical = Text(canonicalName);
+    const std::wstring canonical = OrEmpty(canonicalName);
     const std::size_t slash = canonical.find(L'/');
     std::wstring domainPart;
     const wchar_t* domain = nullptr; // the computer's own domain

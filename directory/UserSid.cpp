@@ -9,16 +9,10 @@
 #include "support/WideFormat.h"
 #include "support/cMvLog.h"
 
-namespace {
-const wchar_t* Text(const wchar_t* value) {
-    return value != nullptr ? value : L"";
-}
-} // namespace
-
 int32_t GetUserSidString(cMvLog& log, const wchar_t* dnsDomainName, const wchar_t* userName,
                          std::wstring& sidString) {
-    const wchar_t* domain = Text(dnsDomainName);
-    const wchar_t* user = Text(userName);
+    const wchar_t* domain = OrEmpty(dnsDomainName);
+    const wchar_t* user = OrEmpty(userName);
 
     const std::wstring principal = FormatWide(L"%s@%s", user, domain);
     std::wstring sid;

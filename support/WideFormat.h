@@ -8,6 +8,12 @@
 #include <stdio.h>
 #include <string>
 
+// The text, or an empty text for none: for "%s" in messages and for the
+// formats themselves, which the C runtime must never receive as null.
+inline const wchar_t* OrEmpty(const wchar_t* text) noexcept {
+    return text != nullptr ? text : L"";
+}
+
 // Throws std::bad_alloc when memory runs out; returns an empty string for a
 // format the runtime rejects.
 inline std::wstring FormatWideV(const wchar_t* format, va_list args) {

@@ -26,13 +26,6 @@ void cMvLog::Flush() {
     }
 }
 
-namespace {
-// A missing format logs an empty message instead of reaching the C runtime.
-const wchar_t* OrEmpty(const wchar_t* format) {
-    return format ? format : L"";
-}
-} // namespace
-
 bool cMvLog::Wanted(uint32_t level) const {
     for (cMvLogHandler* handler : *this) {
         if (handler && handler->Accepts(level)) {

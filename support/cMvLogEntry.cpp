@@ -35,8 +35,5 @@ int64_t cMvLogEntry::Now() noexcept {
     GetSystemTimeAsFileTime(&now);
     const int64_t ticks =
         (static_cast<int64_t>(now.dwHighDateTime) << 32) | static_cast<int64_t>(now.dwLowDateTime);
-    // FILETIME counts 100 ns steps from 1601-01-01.
-    constexpr int64_t kTicksPerSecond = 10000000;
-    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-    return ticks / kTicksPerSecond - kSecondsFrom1601To1970;
+    return ticks / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
 }

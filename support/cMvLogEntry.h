@@ -29,6 +29,11 @@ public:
     [[nodiscard]] uint32_t GetLevel() const noexcept { return m_level; }
     [[nodiscard]] uint32_t GetCode() const noexcept { return m_code; }
 
+    // FILETIME counts 100 ns steps from 1601-01-01 UTC, entries seconds from
+    // 1970-01-01 UTC.
+    static constexpr int64_t kFileTimeTicksPerSecond = 10000000;
+    static constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+
     // The name written into the file for a level value.
     [[nodiscard]] static const wchar_t* LevelName(uint32_t level) noexcept;
     // Seconds since 1970-01-01 UTC now.

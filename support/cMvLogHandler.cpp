@@ -17,8 +17,8 @@ bool cMvLogHandler::Accepts(uint32_t /*level*/) {
 
 std::wstring cMvLogHandler::FormatDate(int64_t time) {
     static const wchar_t kUnknown[] = L"Unknown date";
-    constexpr int64_t kTicksPerSecond = 10000000;
-    constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+    constexpr int64_t kTicksPerSecond = cMvLogEntry::kFileTimeTicksPerSecond;
+    constexpr int64_t kSecondsFrom1601To1970 = cMvLogEntry::kSecondsFrom1601To1970;
     if (time == 0 || time < -kSecondsFrom1601To1970 ||
         time > (INT64_MAX / kTicksPerSecond) - kSecondsFrom1601To1970) {
         return kUnknown;

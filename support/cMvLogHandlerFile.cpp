@@ -35,7 +35,16 @@ void cMvLogHandlerFile::TrimBuffer() {
 
 bool cMvLogHandlerFile::Accepts(uint32_t level) {
     resetra::cMvCriticalSection::Lock lock(m_lock);
-    return MaskKeeps(m_mask, level);
+    if (m_immediately == 0 || MaskKeeps(m_mask, level)) {
+        // Written now, or waiting in the buffer for a flush whose mask a
+        // Configure in between may still widen.
+        return true;
+    }
+    // Log would flush at once and that flush would skip the entry, unless
+    // the file cannot be written: then the entry waits for a later flush
+    // like any other. Flushing now tells which, so the entry is formatted
+    // only when it would wait, and the file receives the same lines.
+    return Flush() != 0;
 }
 
 void cMvLogHandlerFile::Configure(cMvConfigurationLogFile& configuration) {

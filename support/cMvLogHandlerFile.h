@@ -35,6 +35,8 @@ public:
 
     void Log(cMvLogEntry entry) override;
     int32_t Flush() override;
+    // The mask is applied when the buffer is written, so only an entry that
+    // the next flush will certainly skip is refused.
     bool Accepts(uint32_t level) override;
     virtual void Configure(cMvConfigurationLogFile& configuration);
 

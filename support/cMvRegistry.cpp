@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -21,18 +22,14 @@ uint32_t LevelOf(int32_t code) {
 
 } // namespace
 
-cMvRegistry::~cMvRegistry() {
-    if (m_root) {
-        RegCloseKey(m_root);
-    }
-}
+cMvRegistry::~cMvRegistry() = default;
 
 int32_t cMvRegistry::Connect(cMvLog& log, const wchar_t* computer, HKEY root) {
     if (m_root) {
         (void)Disconnect(log);
     }
-    HKEY connected = nullptr;
-    const LONG code = RegConnectRegistryW(computer, root, &connected);
+    resetra::UniqueHKey connected;
+    const LONG code = RegConnectRegistryW(computer, root, connected.put());
     if (code != ERROR_SUCCESS) {
         if (computer && *computer) {
             log.LogWin32(LevelOf(code), code, L"Error connecting to the registry on computer '%s'.",
@@ -43,7 +40,7 @@ int32_t cMvRegistry::Connect(cMvLog& log, const wchar_t* computer, HKEY root) {
         }
         return code;
     }
-    m_root = connected;
+    m_root = std::move(connected);
     return 0;
 }
 
@@ -51,18 +48,20 @@ int32_t cMvRegistry::Disconnect(cMvLog& log) {
     if (!m_root) {
         return 0;
     }
-    const LONG code = RegCloseKey(m_root);
+    // Closed here rather than by the owner, whose close cannot report a
+    // failure; after a failure the owner still holds the key.
+    const LONG code = RegCloseKey(m_root.get());
     if (code != ERROR_SUCCESS) {
         log.LogWin32(LevelOf(code), code, L"Error closing a registry connection.");
         return code;
     }
-    m_root = nullptr;
+    (void)m_root.release();
     return 0;
 }
 
 int32_t cMvRegistry::OpenSubkey(cMvLog& log, const wchar_t* subkey, REGSAM access,
                                 resetra::UniqueHKey& key) {
-    const LONG code = RegOpenKeyExW(m_root, subkey, 0, access, key.put());
+    const LONG code = RegOpenKeyExW(m_root.get(), subkey, 0, access, key.put());
     if (code != ERROR_SUCCESS) {
         log.LogWin32(LevelOf(code), code, L"Error opening the registry subkey '%s'.", subkey);
     }
@@ -71,8 +70,8 @@ int32_t cMvRegistry::OpenSubkey(cMvLog& log, const wchar_t* subkey, REGSAM acces
 
 int32_t cMvRegistry::CreateSubkey(cMvLog& log, const wchar_t* subkey, REGSAM access,
                                   resetra::UniqueHKey& key) {
-    const LONG code = RegCreateKeyExW(m_root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                      nullptr, key.put(), nullptr);
+    const LONG code = RegCreateKeyExW(m_root.get(), subkey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      access, nullptr, key.put(), nullptr);
     if (code != ERROR_SUCCESS) {
         log.LogWin32(LevelOf(code), code, L"Error creating/opening the subkey '%s'.", subkey);
     }
@@ -392,9 +391,9 @@ int32_t cMvRegistry::DeleteKey(cMvLog& log, const wchar_t* subkey, bool view64) 
             log.LogWin32(LevelOf(code), code, L"Error loading function: 'RegDeleteKeyEx'.");
             return code;
         }
-        code = deleteKeyEx(m_root, subkey, KEY_WOW64_64KEY, 0);
+        code = deleteKeyEx(m_root.get(), subkey, KEY_WOW64_64KEY, 0);
     } else {
-        code = RegDeleteKeyW(m_root, subkey);
+        code = RegDeleteKeyW(m_root.get(), subkey);
     }
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
         log.LogWin32(LogLevel::Debug, code, L"Error deleting registry key '%s'.", subkey);
@@ -409,7 +408,7 @@ int32_t cMvRegistry::DeleteKey(cMvLog& log, const wchar_t* subkey, bool view64) 
 int32_t cMvRegistry::DeleteValue(cMvLog& log, const wchar_t* subkey, const wchar_t* name,
                                  DWORD viewFlags) {
     resetra::UniqueHKey key;
-    LONG code = RegOpenKeyExW(m_root, subkey, 0, KEY_SET_VALUE | viewFlags, key.put());
+    LONG code = RegOpenKeyExW(m_root.get(), subkey, 0, KEY_SET_VALUE | viewFlags, key.put());
     if (code != ERROR_SUCCESS) {
         log.LogWin32(LevelOf(code), code, L"Error opening sub key '%s'.", subkey);
         return code;

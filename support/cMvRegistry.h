@@ -29,7 +29,7 @@ public:
 
     [[nodiscard]] int32_t Connect(cMvLog& log, const wchar_t* computer, HKEY root);
     [[nodiscard]] int32_t Disconnect(cMvLog& log);
-    [[nodiscard]] bool IsConnected() const noexcept { return m_root != nullptr; }
+    [[nodiscard]] bool IsConnected() const noexcept { return m_root.valid(); }
 
     // viewFlags is OR-ed into the access mask of the subkey, e.g.
     // KEY_WOW64_64KEY or KEY_WOW64_32KEY to choose a registry view.
@@ -87,5 +87,5 @@ private:
                                      DWORD type, const void* data, DWORD size, REGSAM access,
                                      bool namedMessage);
 
-    HKEY m_root = nullptr;
+    resetra::UniqueHKey m_root;
 };
