@@ -45,7 +45,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 namespace {
 
 // Runs `call` with its k-th allocation failing, k = 1, 2, ... until a run
-// makes fewer than k allocations; `check(k)` follows each run.
+// makes fewer than k allocations; `check()` follows each run, disarmed.
 template <typename Call, typename Check>
 int SweepAllocationFailures(Call call, Check check) {
     for (long k = 1; k < 5000; ++k) {
@@ -53,7 +53,7 @@ int SweepAllocationFailures(Call call, Check check) {
         call();
         const bool reached = g_failAt == 0;
         g_failAt = 0;
-        check(k);
+        check();
         if (!reached) {
             return static_cast<int>(k);
         }
@@ -126,14 +126,17 @@ protected:
 };
 
 TEST_F(EdgeFaults, NegotiationIsForwardedWhateverAllocationFails) {
+    DWORD version = 0;
+    BOOL result = FALSE;
     const int runs = SweepAllocationFailures(
-        [] {
-            DWORD version = 0;
-            const BOOL result = WlxNegotiate(WLX_VERSION_1_3, &version);
+        [&] {
+            version = 0;
+            result = WlxNegotiate(WLX_VERSION_1_3, &version);
+        },
+        [&] {
             EXPECT_TRUE(result);
             EXPECT_EQ(static_cast<DWORD>(WLX_VERSION_1_3), version) << "not forwarded";
-        },
-        [](long) {});
+        });
     EXPECT_GT(runs, 3);
     EXPECT_TRUE(LogHas(L"Error: Exception caught in WlxNegotiate: out of memory.\r\n"));
 }
@@ -149,13 +152,17 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
                    sizeof(path));
     RegCloseKey(key);
 
+    int shown = 0;
     SweepAllocationFailures(
-        [] {
+        [&] {
             g_shown = 0;
-            EXPECT_EQ(1, HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(1500), nullptr,
-                                              &ChainedProc, 0));
+            shown = HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(1500), nullptr,
+                                         &ChainedProc, 0);
         },
-        [](long) { EXPECT_EQ(1, g_shown) << "the dialog was not shown"; });
+        [&] {
+            EXPECT_EQ(1, shown);
+            EXPECT_EQ(1, g_shown) << "Winlogon was not asked to show the dialog";
+        });
     ASSERT_EQ(&LogonLockedDialogThunk, g_shownProc);
     ASSERT_TRUE(Chain().LogonLocked().Enabled());
     g_chained.reserve(1000);
@@ -197,7 +204,7 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
                 }
                 g_failAt = left;
             },
-            [](long) {});
+            [] {});
     }
     EXPECT_TRUE(LogHas(L"Error: Exception caught in CollectTypedNames: out of memory.\r\n"));
 }
