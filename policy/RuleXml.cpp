@@ -2,7 +2,10 @@
 // policy document in front of wcstol and wcstod.
 #include "policy/RuleXml.h"
 
+#include "directory/XmlAttributes.h"
+#include "policy/CRuleBase.h"
 #include "support/cMvBstr.h"
+#include "support/cMvLog.h"
 
 #include <cmath>
 #include <cwchar>
@@ -81,4 +84,40 @@ HRESULT GetNodeText(IXMLDOMNode* node, std::wstring& text) {
     }
     text.assign(value.c_str(), value.length());
     return hr;
+}
+
+int32_t ReadRatioElement(cMvLog& log, IXMLDOMNode* element, bool& check, float& ratio) {
+    std::wstring enabled;
+    HRESULT hr = GetXmlAttributeValue(log, element, L"Enabled", enabled);
+    if (FAILED(hr)) {
+        // Reported as the failure it is, so the caller falls back to its
+        // defaults and the load fails instead of passing as read.
+        log.LogHResult(LogLevel::Error, hr, L"Failed to get enabled attribute.");
+        return hr;
+    }
+    if (hr == S_FALSE) {
+        return kRuleValueMissing;
+    }
+    int32_t value = 0;
+    if (ParseIntegerText(enabled.c_str(), value)) {
+        check = value >= 1;
+        log.Log(LogLevel::Debug, L"Successfully determined if rule is enabled.");
+    } else {
+        log.LogCode(LogLevel::Error, kRuleValueMissing,
+                    L"Failed to convert value of enabled attribute of similarity rule to integer.");
+    }
+    std::wstring text;
+    hr = GetNodeText(element, text);
+    if (FAILED(hr)) {
+        log.LogHResult(LogLevel::Error, hr, L"Failed to get value of ratio of similarity.");
+        return hr;
+    }
+    if (ParseFloatText(text.c_str(), ratio)) {
+        log.Log(LogLevel::Debug, L"Successfully set similarity ratio.");
+    } else {
+        ratio = kDefaultSimilarityRatio;
+        log.LogCode(LogLevel::Error, kRuleValueMissing,
+                    L"Failed to convert value of similarity ratio to float.");
+    }
+    return 0;
 }

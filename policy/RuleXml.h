@@ -22,3 +22,16 @@
 [[nodiscard]] HRESULT GetNodeBaseName(IXMLDOMNode* node, std::wstring& name);
 // The text of the node and of everything below it.
 [[nodiscard]] HRESULT GetNodeText(IXMLDOMNode* node, std::wstring& text);
+
+class cMvLog;
+
+// Reads one ratio element of the similarity rules ("UsernameRatio",
+// "FullnameRatio", "PasswordRatio"): its "Enabled" attribute into `check`
+// and its float text into `ratio` (0.8 when it is not one). 0, -11 when the
+// attribute is missing, or the HRESULT of a read that failed.
+[[nodiscard]] int32_t ReadRatioElement(cMvLog& log, IXMLDOMNode* element, bool& check,
+                                       float& ratio);
+
+// The ratio of the similarity rules when the document gives none: the 32-bit
+// float nearest to 0.8.
+constexpr float kDefaultSimilarityRatio = 0.8f;
