@@ -197,8 +197,7 @@ bool GroupNameLess::operator()(const std::wstring& a, const std::wstring& b) con
     return CompareFolded(a, b) < 0;
 }
 
-CScope::CScope(int32_t type, const wchar_t* sid, const wchar_t* canonicalName,
-               const wchar_t* name)
+CScope::CScope(int32_t type, const wchar_t* sid, const wchar_t* canonicalName, const wchar_t* name)
     : m_type(type) {
     SetSid(sid);
     SetCanonicalName(canonicalName);
@@ -531,8 +530,7 @@ int32_t CScope::Matches(cMvLog& log, CScope& userScope, bool& match) {
                     left.c_str(), s.c_str(), u.c_str());
             if (u.size() > n && u[n] == L'/') {
                 log.Log(LogLevel::Debug,
-                        L"Found match as ST_OU to find match for current scope ('%s').",
-                        s.c_str());
+                        L"Found match as ST_OU to find match for current scope ('%s').", s.c_str());
                 match = true;
             }
         }
@@ -575,7 +573,8 @@ int32_t CScope::Matches(cMvLog& log, CScope& userScope, bool& match) {
 
 int32_t CScope::GatherGroups(cMvLog& log, const std::wstring& canonicalName, GroupSet& groups) {
     std::wstring distinguishedName;
-    const int32_t code = CanonicalToDistinguishedName(log, canonicalName.c_str(), distinguishedName);
+    const int32_t code =
+        CanonicalToDistinguishedName(log, canonicalName.c_str(), distinguishedName);
     if (code != 0) {
         log.LogCode(LogLevel::Error, code,
                     L"Failed to convert canonical name '%s' to distinguished name.",

@@ -6,7 +6,6 @@
 
 #include "support/WideFormat.h"
 
-
 namespace {
 
 struct NameCase {
@@ -52,9 +51,9 @@ TEST(ScopeMatching, ComparesCanonicalNamesByTheRuleOfEachType) {
         CScope user(CScope::ST_USERS, L"S-1-5-21-1-2-3-4", c.user, L"bob@d.com");
         bool match = !c.matches;
         EXPECT_EQ(scope.Matches(log, user, match), 0);
-        EXPECT_EQ(match, c.matches) << "type " << c.type << ", scope "
-                                    << (c.scope ? c.scope : L"(absent)") << ", user "
-                                    << (c.user ? c.user : L"(absent)");
+        EXPECT_EQ(match, c.matches)
+            << "type " << c.type << ", scope " << (c.scope ? c.scope : L"(absent)") << ", user "
+            << (c.user ? c.user : L"(absent)");
     }
 }
 
@@ -98,8 +97,8 @@ TEST_F(Scope, UserScopeTakesSidCanonicalNameAndPrincipalNameFromTheDirectory) {
          L"carol.white@corp.example.com"},
         // No principal name: the account name stays.
         {L"dave", nullptr, CORP_SID L"-1107", L"corp.example.com/Users/Dave Doe", L"dave"},
-        {L"erin", L"lab.example.net", LAB_SID L"-1301",
-         L"lab.example.net/Research/Optics/Erin Eve", L"erin@lab.example.net"},
+        {L"erin", L"lab.example.net", LAB_SID L"-1301", L"lab.example.net/Research/Optics/Erin Eve",
+         L"erin@lab.example.net"},
     };
     for (const UserCase& c : cases) {
         CScope scope;
@@ -184,11 +183,11 @@ TEST_F(Scope, PolicyScopesMatchTheUsersOfTheExampleDomain) {
         // Across the trust.
         {L"<Scope type=\"1\"><SID>" LAB_SID L"-1300</SID></Scope>", L"carol", nullptr, true},
         // Groups named in the document are used as given, in any letter case.
-        {L"<Scope type=\"1\"><Groups><Group>cn=emea sales,ou=emea,ou=sales" CORP_DN
-         L"</Group></Groups></Scope>",
+        {L"<Scope type=\"1\"><Groups><Group>cn=emea "
+         L"sales,ou=emea,ou=sales" CORP_DN L"</Group></Groups></Scope>",
          L"bob", nullptr, true},
-        {L"<Scope type=\"1\"><Groups><Group>CN=EMEA Sales,OU=EMEA,OU=Sales" CORP_DN
-         L"</Group></Groups></Scope>",
+        {L"<Scope type=\"1\"><Groups><Group>CN=EMEA "
+         L"Sales,OU=EMEA,OU=Sales" CORP_DN L"</Group></Groups></Scope>",
          L"alice", nullptr, false},
         // A gathered group set holds the groups that contain the scope's group, so a
         // member of a containing group matches a scope naming the inner group.
@@ -273,8 +272,8 @@ TEST_F(Scope, ANestingOfTenThousandGroupsFinishesWithEveryGroup) {
                            L"<Domain flat=\"CORP\" dns=\"corp.example.com\" sid=\"S-1-5-21-1-2-3\">"
                            L"<DomainController name=\"DC01\"/><OU name=\"Deep\">";
     for (int i = 0; i < depth; ++i) {
-        fixture += FormatWide(L"<Group sam=\"G%d\" rid=\"%d\"><MemberOf>CN=G%d,OU=Deep" CORP_DN
-                              L"</MemberOf></Group>",
+        fixture += FormatWide(L"<Group sam=\"G%d\" "
+                              L"rid=\"%d\"><MemberOf>CN=G%d,OU=Deep" CORP_DN L"</MemberOf></Group>",
                               i, 2000 + i, (i + 1) % depth);
     }
     fixture += L"</OU></Domain></SimulatedDomain>";
@@ -291,8 +290,8 @@ TEST_F(Scope, ANestingOfTenThousandGroupsFinishesWithEveryGroup) {
         w.result = CScope::EnumerateGroups(quiet, L"CN=G0,OU=Deep" CORP_DN, w.groups);
         return 0;
     };
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, run, &walk,
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 256 * 1024, run, &walk, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     WaitForSingleObject(thread, INFINITE);
     DWORD exitCode = 1;
@@ -339,8 +338,8 @@ TEST_F(Scope, AMemberOfValueOfAnotherTypeIsSkipped) {
     const std::wstring bob = L"CN=Bob Builder,OU=EMEA,OU=Sales" CORP_DN;
     EXPECT_EQ(CScope::EnumerateGroups(log, bob, groups), 0);
     EXPECT_EQ(groups.size(), 1u);
-    EXPECT_TRUE(Logged(LogLevel::Debug,
-                       L"Unknown data type stored in result object for memberOf data."));
+    EXPECT_TRUE(
+        Logged(LogLevel::Debug, L"Unknown data type stored in result object for memberOf data."));
 
     UseExampleWith(L"<MemberOf>CORP\\EMEA Sales</MemberOf>",
                    L"<Attr name=\"memberOf\" type=\"strings\"><Value>CN=EMEA Sales,OU=EMEA,"
