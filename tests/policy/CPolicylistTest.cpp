@@ -27,18 +27,6 @@ const wchar_t* const kDomainScope = L"<Scope type=\"3\"><SID>corp.example.com/</
 
 class PolicyList : public EngineTest {
 protected:
-    // The example domain with CORP's stored value replaced by `policyElement`.
-    void UseCorpPolicy(const std::wstring& policyElement) {
-        std::wstring text = ExampleFixtureText();
-        const std::size_t from = text.find(L"<Policy><![CDATA[");
-        const std::size_t to = text.find(L"]]></Policy>", from);
-        ASSERT_NE(to, std::wstring::npos);
-        text.replace(from, to + 12 - from, policyElement);
-        UseFixture(text);
-    }
-    void UseCorpDocument(const std::wstring& document) {
-        UseCorpPolicy(L"<Policy><![CDATA[" + document + L"]]></Policy>");
-    }
     [[nodiscard]] std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
         for (std::size_t i = 0; i < list.GetCount(); ++i) {

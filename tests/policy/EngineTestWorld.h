@@ -23,8 +23,17 @@ protected:
     [[nodiscard]] CScope UserScope(const wchar_t* user,
                                    const wchar_t* domain = L"corp.example.com");
 
+    // The example domain with CORP's stored policy value replaced by
+    // `policyElement` (a whole "Policy" element of the fixture, or nothing).
+    void UseCorpPolicy(const std::wstring& policyElement);
+    // The same with `document` stored as text.
+    void UseCorpDocument(const std::wstring& document);
+
     resetra::cMvComPtr<IXMLDOMDocument> document;
 };
+
+// The text of a UTF-8 file without a byte order mark.
+[[nodiscard]] std::wstring ReadUtf8File(const std::wstring& path);
 
 // Distinguished names of the example domain.
 #define CORP_DN L",DC=corp,DC=example,DC=com"
