@@ -24,6 +24,10 @@ const wchar_t* Text(const wchar_t* value) {
 
 CPolicy::CPolicy() : m_rules(MakeBuiltInRules()) {}
 
+std::unique_ptr<CPolicy> CPolicy::MakeForLoading() {
+    return std::unique_ptr<CPolicy>(new CPolicy(WithoutRules{}));
+}
+
 CPolicy::CPolicy(const CPolicy& other) {
     CopyFrom(other);
 }

@@ -33,6 +33,9 @@ public:
 
     // A new policy holds the built-in rule set, all rules disabled.
     CPolicy();
+    // A policy about to be loaded: loading deletes the built-in rules first,
+    // so a list of a thousand policies does not make them only to drop them.
+    [[nodiscard]] static std::unique_ptr<CPolicy> MakeForLoading();
     CPolicy(const CPolicy& other);
     CPolicy& operator=(const CPolicy& other);
     virtual ~CPolicy();
@@ -74,6 +77,8 @@ public:
     [[nodiscard]] const ScopeList& GetScopes() const noexcept { return m_scopes; }
 
 private:
+    struct WithoutRules {};
+    explicit CPolicy(WithoutRules) {}
     [[nodiscard]] static bool Counts(const CRuleBase& rule, uint32_t flags);
     void CopyFrom(const CPolicy& other);
 

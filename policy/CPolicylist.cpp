@@ -355,7 +355,7 @@ int32_t CPolicylist::LoadFromXML(cMvLog& log, const wchar_t* text) {
             log.Log(LogLevel::Debug, L"Skipping a node of the policy list that is no element.");
             continue;
         }
-        auto policy = std::make_unique<CPolicy>();
+        std::unique_ptr<CPolicy> policy = CPolicy::MakeForLoading();
         if (policy->LoadFromXML(log, child.get(), documentVersion) == 0) {
             m_policies.push_back(std::move(policy));
         } else {
