@@ -133,7 +133,7 @@ int32_t CPolicy::LoadFromXML(cMvLog& log, IXMLDOMNode* element, const wchar_t* v
             auto scope = std::make_unique<CScope>();
             result = scope->LoadFromXML(log, child.get());
             if (result != 0) {
-                log.LogCode(LogLevel::Error, result, L"An error occurred loading policy from XML.");
+                log.Log(LogLevel::Error, L"An error occurred loading policy from XML.");
                 return result;
             }
             log.Log(LogLevel::Debug, L"Successfully loaded scope '%s'.", Text(scope->GetName()));

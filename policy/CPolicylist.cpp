@@ -67,10 +67,6 @@ void MakeParserSafe(IXMLDOMDocument* document) {
     on.vt = VT_BOOL;
     on.boolVal = VARIANT_TRUE;
     SetParserProperty(document, L"ProhibitDTD", on);
-    VARIANT off = on;
-    off.boolVal = VARIANT_FALSE;
-    SetParserProperty(document, L"AllowDocumentFunction", off);
-    SetParserProperty(document, L"AllowXsltScript", off);
     VARIANT depth;
     VariantInit(&depth);
     depth.vt = VT_I4;

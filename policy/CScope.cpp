@@ -286,7 +286,7 @@ int32_t CScope::LoadFromXML(cMvLog& log, IXMLDOMNode* element) {
         if (baseName == L"Groups") {
             result = LoadGroupsFromXML(log, child);
             if (result != 0) {
-                log.LogCode(LogLevel::Error, result, L"Failed to get value of groups node.");
+                log.Log(LogLevel::Error, L"Failed to get value of groups node.");
                 stopped = true;
                 return false;
             }
@@ -589,6 +589,11 @@ int32_t CScope::GatherGroups(cMvLog& log, const std::wstring& canonicalName, Gro
     return 0;
 }
 
+// The user's set holds the user and every group that contains the user; a
+// gathered scope set holds the scope's group and every group that contains
+// that group. So the members of a group that contains the scope's group match
+// as well. Policy lists in use may rely on this, so it stays; a "Groups" list in
+// the document names the groups exactly and avoids it.
 int32_t CScope::IntersectGroups(cMvLog& log, CScope& userScope, bool& shared) {
     shared = false;
     if (userScope.m_groups.empty() && !userScope.m_canonicalName.empty()) {
