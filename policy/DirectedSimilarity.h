@@ -12,8 +12,10 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace resetra::similarity {
@@ -22,10 +24,9 @@ inline void Wipe(void* data, size_t bytes) noexcept {
 #ifdef _WIN32
     SecureZeroMemory(data, bytes);
 #else
-    volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
-    while (bytes--) {
-        *p++ = 0;
-    }
+    std::memset(data, 0, bytes);
+    // The compiler must assume the zeroed memory is read, so the stores stay.
+    __asm__ __volatile__("" : : "r"(data) : "memory");
 #endif
 }
 
@@ -86,12 +87,17 @@ public:
     // 0.0, or 1.0 − (best cost) / (pattern length). Both strings non-empty.
     double Run(double ratio) {
         size_t limit = EditLimit(m_patternLength, ratio);
+        // Every cost is at least n − n_t: a text shorter by the limit or more
+        // holds no occurrence.
+        if (m_patternLength >= m_textLength + limit) {
+            return 0.0;
+        }
         ClassifyCharacters();
         ListVisits(std::min(limit, m_patternLength));
         if (m_visits.empty()) {
             return 0.0;
         }
-        ComputeCosts();
+        ComputeCosts(limit - 1);
         bool found = false;
         for (const Visit& visit : m_visits) {
             if (visit.k >= limit) {
@@ -117,17 +123,25 @@ private:
     };
 
     // Numbers the distinct pattern characters; m_textClass[j] is the number
-    // of text[j], or kNone when the pattern does not hold it.
+    // of text[j], or kNone when the pattern does not hold it. Code units
+    // below 256 are looked up in a table, the others by binary search.
     void ClassifyCharacters() {
         WipingVector<Char> distinct(m_pattern, m_pattern + m_patternLength);
         std::sort(distinct.begin(), distinct.end());
         distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-        const auto classOf = [&distinct](Char ch) {
+        m_classCount = distinct.size();
+        WipingVector<uint32_t> small(256, kNone);
+        for (size_t c = 0; c < distinct.size() && Unit(distinct[c]) < 256; ++c) {
+            small[Unit(distinct[c])] = static_cast<uint32_t>(c);
+        }
+        const auto classOf = [&distinct, &small](Char ch) {
+            if (Unit(ch) < 256) {
+                return small[Unit(ch)];
+            }
             const auto it = std::lower_bound(distinct.begin(), distinct.end(), ch);
             return it != distinct.end() && *it == ch ? static_cast<uint32_t>(it - distinct.begin())
                                                      : kNone;
         };
-        m_classCount = distinct.size();
         m_patternClass.resize(m_patternLength);
         for (size_t k = 0; k < m_patternLength; ++k) {
             m_patternClass[k] = classOf(m_pattern[k]);
@@ -136,6 +150,10 @@ private:
         for (size_t j = 0; j < m_textLength; ++j) {
             m_textClass[j] = classOf(m_text[j]);
         }
+    }
+
+    static uint64_t Unit(Char ch) noexcept {
+        return static_cast<uint64_t>(static_cast<std::make_unsigned_t<Char>>(ch));
     }
 
     void ListVisits(size_t kEnd) {
@@ -159,6 +177,7 @@ private:
         }
         cursor.assign(start.begin(), start.end() - 1);
 
+        m_visits.reserve(m_textLength);
         size_t t = 0;
         for (size_t k = 0; k < kEnd && t < m_textLength; ++k) {
             const uint32_t c = m_patternClass[k];
@@ -174,9 +193,43 @@ private:
         }
     }
 
-    // Myers' column step over all blocks for one text character; row 0 of
-    // the programme is all zeros, so no difference enters the first block.
-    void ComputeCosts() {
+    // Myers' step of one 64-row block for one text character; `carry` is
+    // the horizontal difference entering the block's first row, and the one
+    // leaving its last row is returned.
+    static int Step(uint64_t& pv, uint64_t& mv, uint64_t eq, int carry) noexcept {
+        const uint64_t p = pv;
+        const uint64_t mn = mv;
+        const uint64_t xv = eq | mn;
+        if (carry < 0) {
+            eq |= 1;
+        }
+        const uint64_t xh = (((eq & p) + p) ^ p) | eq;
+        uint64_t ph = mn | ~(xh | p);
+        uint64_t mh = p & xh;
+        const int out = (ph >> 63) ? 1 : ((mh >> 63) ? -1 : 0);
+        ph <<= 1;
+        mh <<= 1;
+        if (carry < 0) {
+            mh |= 1;
+        } else if (carry > 0) {
+            ph |= 1;
+        }
+        pv = mh | ~(xv | ph);
+        mv = ph & xv;
+        return out;
+    }
+
+    // Fills in the cost of every visit whose cost can be at most `cutoff`;
+    // the others get a cost above it. Row 0 of the programme is all zeros, so
+    // no difference enters the first block. Blocks are computed only up to
+    // the last one that can hold a value ≤ cutoff (Ukkonen's cut-off, as in
+    // Myers' block-based search): a block whose last row exceeds cutoff + 63
+    // holds none, and a block above the active ones can come to hold one only
+    // through its first row, from the last row of the block above with a
+    // value ≤ cutoff. A block taken up again starts from its bottom neighbour's
+    // value plus one per row, which is never below the true values; values
+    // ≤ cutoff are therefore exact and the others never come out lower.
+    void ComputeCosts(size_t cutoff) {
         WipingVector<uint64_t> peq(m_classCount * m_blocks, 0);
         for (size_t row = 0; row < m_patternLength; ++row) {
             const uint32_t c = m_patternClass[m_patternLength - 1 - row];
@@ -184,58 +237,61 @@ private:
         }
         WipingVector<uint64_t> pv(m_blocks, ~uint64_t{0});
         WipingVector<uint64_t> mv(m_blocks, 0);
+        // bottom[y]: the value in the last row of block y, this column.
+        WipingVector<size_t> bottom(m_blocks);
+        for (size_t y = 0; y < m_blocks; ++y) {
+            bottom[y] = 64 * (y + 1);
+        }
+        // Column 0 holds C[i][0] = i.
+        size_t last = std::min(m_blocks - 1, cutoff / 64);
         // Visits are listed by ascending t; column b holds t = n_t − b, so
         // the columns meet them from the last visit to the first.
         size_t next = m_visits.size();
         for (size_t b = 1; b <= m_textLength && next > 0; ++b) {
             const uint32_t c = m_textClass[m_textLength - b];
-            const uint64_t* eqColumn = c == kNone ? nullptr : &peq[c * m_blocks];
+            const uint64_t* eq = c == kNone ? nullptr : &peq[c * m_blocks];
             int carry = 0;
-            for (size_t block = 0; block < m_blocks; ++block) {
-                uint64_t eq = eqColumn ? eqColumn[block] : 0;
-                const uint64_t p = pv[block];
-                const uint64_t mn = mv[block];
-                const uint64_t xv = eq | mn;
-                if (carry < 0) {
-                    eq |= 1;
-                }
-                const uint64_t xh = (((eq & p) + p) ^ p) | eq;
-                uint64_t ph = mn | ~(xh | p);
-                uint64_t mh = p & xh;
-                const int out = (ph >> 63) ? 1 : ((mh >> 63) ? -1 : 0);
-                ph <<= 1;
-                mh <<= 1;
-                if (carry < 0) {
-                    mh |= 1;
-                } else if (carry > 0) {
-                    ph |= 1;
-                }
-                pv[block] = mh | ~(xv | ph);
-                mv[block] = ph & xv;
-                carry = out;
+            size_t previousBottom = 0;
+            for (size_t y = 0; y <= last; ++y) {
+                previousBottom = bottom[y];
+                carry = Step(pv[y], mv[y], eq ? eq[y] : 0, carry);
+                bottom[y] += static_cast<size_t>(static_cast<ptrdiff_t>(carry));
+            }
+            while (last + 1 < m_blocks && (previousBottom <= cutoff || bottom[last] <= cutoff)) {
+                ++last;
+                pv[last] = ~uint64_t{0};
+                mv[last] = 0;
+                previousBottom += 64;
+                bottom[last] = previousBottom;
+                carry = Step(pv[last], mv[last], eq ? eq[last] : 0, carry);
+                bottom[last] += static_cast<size_t>(static_cast<ptrdiff_t>(carry));
+            }
+            while (last > 0 && bottom[last] >= cutoff + 64) {
+                --last;
             }
             Visit& visit = m_visits[next - 1];
             if (visit.t == m_textLength - b) {
-                visit.cost = RowValue(pv, mv, m_patternLength - visit.k);
+                visit.cost = RowValue(pv, mv, bottom, last, m_patternLength - visit.k, cutoff);
                 --next;
             }
         }
     }
 
-    // C[rows][b] of the current column: the sum of its first `rows`
-    // vertical differences (+1 in pv, −1 in mv), row 0 being 0.
-    size_t RowValue(const WipingVector<uint64_t>& pv, const WipingVector<uint64_t>& mv,
-                    size_t rows) const {
-        int64_t value = 0;
-        size_t block = 0;
-        for (; (block + 1) * 64 <= rows; ++block) {
-            value += std::popcount(pv[block]) - std::popcount(mv[block]);
+    // C[rows][b] of the current column, or cutoff + 1 when its block is not
+    // computed: the value at the end of the block below plus the vertical
+    // differences (+1 in pv, −1 in mv) of the first rows of its own block.
+    static size_t RowValue(const WipingVector<uint64_t>& pv, const WipingVector<uint64_t>& mv,
+                           const WipingVector<size_t>& bottom, size_t last, size_t rows,
+                           size_t cutoff) {
+        const size_t block = (rows - 1) / 64;
+        if (block > last) {
+            return cutoff + 1;
         }
-        if (rows % 64 != 0) {
-            const uint64_t mask = (uint64_t{1} << (rows % 64)) - 1;
-            value += std::popcount(pv[block] & mask) - std::popcount(mv[block] & mask);
-        }
-        return static_cast<size_t>(value);
+        const size_t bits = rows - 64 * block;
+        const uint64_t mask = bits == 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1;
+        const ptrdiff_t below = block == 0 ? 0 : static_cast<ptrdiff_t>(bottom[block - 1]);
+        return static_cast<size_t>(below + std::popcount(pv[block] & mask) -
+                                   std::popcount(mv[block] & mask));
     }
 
     const Char* m_text;

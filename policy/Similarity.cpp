@@ -15,5 +15,7 @@ double Similarity(const wchar_t* text, const wchar_t* pattern, double ratio, boo
 }
 
 double PairSimilarity(const wchar_t* a, const wchar_t* b, double ratio, bool lowerCase) {
-    return std::min(Similarity(a, b, ratio, lowerCase), Similarity(b, a, ratio, lowerCase));
+    // Similarity is never negative, so a first direction of 0.0 decides.
+    const double forward = Similarity(a, b, ratio, lowerCase);
+    return forward == 0.0 ? 0.0 : std::min(forward, Similarity(b, a, ratio, lowerCase));
 }

@@ -4,7 +4,7 @@
 # the literal recursive definition.
 set(similarity_dir ${CMAKE_CURRENT_LIST_DIR})
 set(RESETRA_SIMILARITY_DIFF_SEED 20261207 CACHE STRING "Seed of the similarity differential test")
-set(RESETRA_SIMILARITY_DIFF_COUNT 200000 CACHE STRING "Cases of the similarity differential test")
+set(RESETRA_SIMILARITY_DIFF_COUNT 150000 CACHE STRING "Cases of the similarity differential test")
 
 if(RESETRA_NATIVE)
     add_executable(similarity_differential ${similarity_dir}/SimilarityDifferential.cpp)

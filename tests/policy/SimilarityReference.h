@@ -5,13 +5,21 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace resetra::test {
 
+// Thrown when a recursion has made more calls than its budget allows: the
+// literal definition is exponential, and its callers skip such cases.
+struct RecursionBudgetExhausted {};
+
 template <class Char>
 size_t ReferenceAlignment(const Char* s, size_t sLength, const Char* q, size_t qLength, size_t cost,
-                          size_t limit) {
+                          size_t limit, size_t& budget) {
+    if (budget-- == 0) {
+        throw RecursionBudgetExhausted{};
+    }
     size_t i = 0;
     while (i < sLength && i < qLength && s[i] == q[i]) {
         ++i;
@@ -26,24 +34,24 @@ size_t ReferenceAlignment(const Char* s, size_t sLength, const Char* q, size_t q
     if (cost >= limit) {
         return cost + (qLength - i);
     }
-    const size_t cS =
-        ReferenceAlignment(s + i + 1, sLength - i - 1, q + i + 1, qLength - i - 1, cost, limit);
+    const size_t cS = ReferenceAlignment(s + i + 1, sLength - i - 1, q + i + 1, qLength - i - 1,
+                                         cost, limit, budget);
     if (cS < limit) {
         limit = cS;
     }
     const size_t cT =
-        ReferenceAlignment(s + i + 1, sLength - i - 1, q + i, qLength - i, cost, limit);
+        ReferenceAlignment(s + i + 1, sLength - i - 1, q + i, qLength - i, cost, limit, budget);
     if (cT < limit) {
         limit = cT;
     }
     const size_t cP =
-        ReferenceAlignment(s + i, sLength - i, q + i + 1, qLength - i - 1, cost, limit);
+        ReferenceAlignment(s + i, sLength - i, q + i + 1, qLength - i - 1, cost, limit, budget);
     return std::min({cS, cT, cP});
 }
 
 template <class Char, class Lower>
 double ReferenceSimilarity(const Char* textIn, const Char* patternIn, double ratio, bool lowerCase,
-                           Lower lower) {
+                           Lower lower, size_t budget = SIZE_MAX) {
     std::basic_string<Char> text = textIn ? textIn : std::basic_string<Char>();
     std::basic_string<Char> pattern = patternIn ? patternIn : std::basic_string<Char>();
     if (text.empty() && pattern.empty()) {
@@ -74,7 +82,7 @@ double ReferenceSimilarity(const Char* textIn, const Char* patternIn, double rat
             }
             t = hit;
             const size_t cost = ReferenceAlignment(text.data() + t, text.size() - t,
-                                                   pattern.data() + k, n - k, k, limit);
+                                                   pattern.data() + k, n - k, k, limit, budget);
             if (cost < limit) {
                 found = true;
                 limit = cost;
