@@ -60,6 +60,12 @@ inline size_t EditLimit(size_t n, double ratio) noexcept {
     return static_cast<size_t>(static_cast<double>(n) * (1.0 - r)) + 1;
 }
 
+// Every cost is at least n − n_t: a text shorter than the pattern by the
+// limit or more holds no occurrence.
+inline bool TooShort(size_t textLength, size_t patternLength, size_t limit) noexcept {
+    return patternLength >= textLength + limit;
+}
+
 // The search of the pattern in the text. It visits text positions t with
 // pattern indices k, k never decreasing and t strictly increasing (the
 // search position is not reset between pattern characters): for each k
@@ -87,9 +93,7 @@ public:
     // 0.0, or 1.0 − (best cost) / (pattern length). Both strings non-empty.
     double Run(double ratio) {
         size_t limit = EditLimit(m_patternLength, ratio);
-        // Every cost is at least n − n_t: a text shorter by the limit or more
-        // holds no occurrence.
-        if (m_patternLength >= m_textLength + limit) {
+        if (TooShort(m_textLength, m_patternLength, limit)) {
             return 0.0;
         }
         ClassifyCharacters();
@@ -124,23 +128,30 @@ private:
 
     // Numbers the distinct pattern characters; m_textClass[j] is the number
     // of text[j], or kNone when the pattern does not hold it. Code units
-    // below 256 are looked up in a table, the others by binary search.
+    // below 256 are numbered through a table, the others by binary search.
     void ClassifyCharacters() {
-        WipingVector<Char> distinct(m_pattern, m_pattern + m_patternLength);
-        std::sort(distinct.begin(), distinct.end());
-        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-        m_classCount = distinct.size();
         WipingVector<uint32_t> small(256, kNone);
-        for (size_t c = 0; c < distinct.size() && Unit(distinct[c]) < 256; ++c) {
-            small[Unit(distinct[c])] = static_cast<uint32_t>(c);
+        WipingVector<Char> large;
+        uint32_t classes = 0;
+        for (size_t k = 0; k < m_patternLength; ++k) {
+            const uint64_t unit = Unit(m_pattern[k]);
+            if (unit >= 256) {
+                large.push_back(m_pattern[k]);
+            } else if (small[unit] == kNone) {
+                small[unit] = classes++;
+            }
         }
-        const auto classOf = [&distinct, &small](Char ch) {
+        std::sort(large.begin(), large.end());
+        large.erase(std::unique(large.begin(), large.end()), large.end());
+        m_classCount = classes + large.size();
+        const auto classOf = [&large, &small, classes](Char ch) {
             if (Unit(ch) < 256) {
                 return small[Unit(ch)];
             }
-            const auto it = std::lower_bound(distinct.begin(), distinct.end(), ch);
-            return it != distinct.end() && *it == ch ? static_cast<uint32_t>(it - distinct.begin())
-                                                     : kNone;
+            const auto it = std::lower_bound(large.begin(), large.end(), ch);
+            return it != large.end() && *it == ch
+                       ? classes + static_cast<uint32_t>(it - large.begin())
+                       : kNone;
         };
         m_patternClass.resize(m_patternLength);
         for (size_t k = 0; k < m_patternLength; ++k) {
@@ -316,26 +327,90 @@ size_t Length(const Char* text) noexcept {
     return length;
 }
 
+// A null-terminated string as compared: the caller's own, or a copy
+// lower-cased by `lower` (called once per distinct code unit below 256) that
+// is wiped when done.
+template <class Char>
+class Compared {
+public:
+    template <class Lower>
+    Compared(const Char* text, bool lowerCase, Lower& lower, WipingVector<Char>& memo)
+        : m_text(text), m_length(Length(text)) {
+        if (!lowerCase || m_length == 0) {
+            return;
+        }
+        if (memo.empty()) {
+            memo.assign(256, Char{0});
+        }
+        m_copy.resize(m_length);
+        for (size_t i = 0; i < m_length; ++i) {
+            const Char ch = text[i];
+            const auto unit = static_cast<std::make_unsigned_t<Char>>(ch);
+            if (unit >= 256) {
+                m_copy[i] = static_cast<Char>(lower(ch));
+            } else {
+                if (memo[unit] == 0) {
+                    memo[unit] = static_cast<Char>(lower(ch));
+                }
+                m_copy[i] = memo[unit];
+            }
+        }
+        m_text = m_copy.data();
+    }
+
+    [[nodiscard]] const Char* data() const noexcept { return m_text; }
+    [[nodiscard]] size_t size() const noexcept { return m_length; }
+
+private:
+    const Char* m_text;
+    size_t m_length;
+    WipingVector<Char> m_copy;
+};
+
+template <class Char>
+double Search(const Compared<Char>& text, const Compared<Char>& pattern, double ratio) {
+    if (text.size() == 0 || pattern.size() == 0) {
+        return text.size() == pattern.size() ? 1.0 : 0.0;
+    }
+    if (TooShort(text.size(), pattern.size(), EditLimit(pattern.size(), ratio))) {
+        return 0.0;
+    }
+    return DirectedSearch<Char>(text.data(), text.size(), pattern.data(), pattern.size())
+        .Run(ratio);
+}
+
 // The directed similarity of null-terminated strings. Absent (null or
-// empty): both 1.0, one 0.0. lowerCase compares copies lower-cased by
-// `lower`, wiped when done.
+// empty): both 1.0, one 0.0. lowerCase compares lower-cased copies.
 template <class Char, class Lower>
 double DirectedSimilarity(const Char* text, const Char* pattern, double ratio, bool lowerCase,
                           Lower lower) {
+    WipingVector<Char> memo;
+    // A pattern too long for the text is refused before any copy is made.
     const size_t textLength = Length(text);
     const size_t patternLength = Length(pattern);
-    if (textLength == 0 || patternLength == 0) {
-        return textLength == patternLength ? 1.0 : 0.0;
+    if (textLength != 0 && TooShort(textLength, patternLength, EditLimit(patternLength, ratio))) {
+        return 0.0;
     }
-    if (!lowerCase) {
-        return DirectedSearch<Char>(text, textLength, pattern, patternLength).Run(ratio);
+    return Search(Compared<Char>(text, lowerCase, lower, memo),
+                  Compared<Char>(pattern, lowerCase, lower, memo), ratio);
+}
+
+// The smaller of both directions, each string lower-cased once. Similarity
+// is never negative, so a first direction of 0.0 decides.
+template <class Char, class Lower>
+double PairSimilarity(const Char* a, const Char* b, double ratio, bool lowerCase, Lower lower) {
+    const size_t aLength = Length(a);
+    const size_t bLength = Length(b);
+    if (aLength != 0 && bLength != 0 &&
+        (TooShort(aLength, bLength, EditLimit(bLength, ratio)) ||
+         TooShort(bLength, aLength, EditLimit(aLength, ratio)))) {
+        return 0.0;
     }
-    WipingVector<Char> lowerText(textLength);
-    WipingVector<Char> lowerPattern(patternLength);
-    std::transform(text, text + textLength, lowerText.begin(), lower);
-    std::transform(pattern, pattern + patternLength, lowerPattern.begin(), lower);
-    return DirectedSearch<Char>(lowerText.data(), textLength, lowerPattern.data(), patternLength)
-        .Run(ratio);
+    WipingVector<Char> memo;
+    const Compared<Char> first(a, lowerCase, lower, memo);
+    const Compared<Char> second(b, lowerCase, lower, memo);
+    const double forward = Search(first, second, ratio);
+    return forward == 0.0 ? 0.0 : std::min(forward, Search(second, first, ratio));
 }
 
 } // namespace resetra::similarity
