@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A value that a fixture sets explicitly for one attribute, overriding what
@@ -43,7 +44,7 @@ struct SimDirectoryObject {
     std::vector<std::wstring> memberOf;     // distinguished names, resolved after loading
     std::vector<std::wstring> memberOfRefs; // as written in the fixture
     PasswordLastSet pwdLastSet = PasswordLastSet::MinutesAgo;
-    LONGLONG pwdLastSetMinutesAgo = 43200;
+    LONGLONG pwdLastSetSecondsAgo = 43200 * 60; // negative: in the future
     bool hasPolicyValue = false;
     std::vector<BYTE> policyValue;
     HRESULT getInfoError = S_OK;
@@ -107,6 +108,12 @@ public:
     SimComputer computer;
     DWORD delayMs = 0;
     bool nameTranslateRegistered = true;
+    // Objects by upper-cased distinguished name, so that a fixture of ten
+    // thousand nested groups answers each bind at once; built by IndexNames.
+    std::unordered_map<std::wstring, std::size_t> dnIndex;
+
+    // Builds dnIndex once every object is in place.
+    void IndexNames();
 
     // Domain by flat or DNS name, ignoring case; -1 when unknown.
     [[nodiscard]] int FindDomain(const wchar_t* name, bool flat = true, bool dns = true) const;
