@@ -104,17 +104,13 @@ TEST_F(ChainTexts, NoticeUsesAFittingTranslationAndLogsARefusedOne) {
     }
 }
 
-TEST_F(ChainTexts, WithoutLocaleSettingsTheFileIsLocaleGinaTxtInTheCurrentFolder) {
+TEST_F(ChainTexts, WithoutALocaleFileValueTheFileIsLocaleGinaTxtInTheCurrentFolder) {
     UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=From the current folder\r\n"
                          L"[English end]\r\n");
     SetRegistryString(kWizardsPolicyKey, L"Language", L"English");
     ReadSettings();
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure), L"From the current folder");
-}
-
-TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
-    UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=Should not be read\r\n"
-                         L"[English end]\r\n");
+    // A value of the wrong type is no file name: the built-in texts stay.
     SetRegistryDword(kWizardsPolicyKey, L"GINA Locale", 1);
     ReadSettings();
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure),
@@ -123,7 +119,7 @@ TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
 
 TEST_F(ChainTexts, GetLanguageMethodChoosesWhichSystemLanguageDecides) {
     // One calling convention on x64: plain functions stand in for the system's.
-    LANGID (*const stand_ins[])
+    LANGID(*const stand_ins[])
     () = {[] { return g_languages[0]; }, [] { return g_languages[1]; },
           [] { return g_languages[2]; }};
     const std::pair<const char*, const void*> replaced[] = {
