@@ -284,22 +284,6 @@ TEST_F(ChainLoading, EveryEntryPointForwardsArgumentsContextVersionAndTableAndTh
     EXPECT_EQ("0x2a", Returned("WlxInitialize"));
 }
 
-TEST_F(ChainLoading, DialogsOfTheChainedGinaGoThroughWinlogonsOwnDialogFunction) {
-    Apply({Mode(2), ToLoad(L"SimGina.dll")});
-    ASSERT_EQ(0u, run.Run("set dialog.1500 settext 1503 secret ; press 1\n"
-                          "negotiate\ninitialize\nloggedoutsas 1\n"));
-    const Journal& journal = run.Events();
-    const Fields shown = journal.FieldsOf("host dispatch WlxDialogBoxParam");
-    ASSERT_FALSE(shown.empty()) << journal.Dump();
-    EXPECT_EQ("1500", shown.at("template"));
-    // Winlogon is called with its own handle, not whatever reached the hook.
-    EXPECT_EQ(journal.FieldsOf("host start").at("hwlx"), shown.at("hwlx"));
-    EXPECT_EQ("SimGina.dll", shown.at("instance-module"));
-    EXPECT_EQ("0x51d0", shown.at("param"));
-    EXPECT_TRUE(journal.Has("chained dialog-ok template=1500"));
-    EXPECT_EQ("0x1", Returned("WlxLoggedOutSAS"));
-}
-
 TEST_F(ChainLoading, MissingOptionalEntryPointsReturnFalseWithoutCallingAnything) {
     Apply({Mode(2), ToLoad(L"SimGinaRequiredOnly.dll")});
     ASSERT_EQ(0u, run.Run("set chained.dialogs 0\n" + CallSteps()));

@@ -153,13 +153,6 @@ TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
     }
 }
 
-TEST_F(LogonDialog, TabReachesTheTextWhenAllControlsAreTabStops) {
-    RegistrySetup::SetDword(kWizardsPolicyKey, L"TabAllControls", 1);
-    ShowLogon("tabuntil Static ; wait 200 ; focus ; ");
-    EXPECT_EQ("Static", run.Events().FieldsOf("host focus key=1500").at("class"))
-        << run.Events().Dump();
-}
-
 TEST_F(LogonDialog, GroupNeedsTheLocalSwitchNoPolicyAgainstItAndNoVexaWithMarrow) {
     HKEY key = nullptr;
     ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kExtensionsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -179,8 +172,11 @@ TEST_F(LogonDialog, GroupNeedsTheLocalSwitchNoPolicyAgainstItAndNoVexaWithMarrow
     EXPECT_TRUE(run.StubLogHas("Information: Vexa and Marrow GINA active."));
 }
 
-TEST_F(LogonDialog, ForgotPasswordButtonAndTextFollowTheOkButtonsEnabledState) {
-    ShowLogon("disable 1 ; controls ; enable 1 ; ");
+// With all controls tab stops, Tab reaches the text.
+TEST_F(LogonDialog, ForgotPasswordButtonAndTextFollowTheOkButtonsEnabledStateAndTakeTabs) {
+    RegistrySetup::SetDword(kWizardsPolicyKey, L"TabAllControls", 1);
+    ShowLogon("disable 1 ; controls ; enable 1 ; tabuntil Static ; wait 200 ; focus ; ");
+    EXPECT_EQ("Static", run.Events().FieldsOf("host focus key=1500").at("class"));
     for (const int index : {0, 1}) { // OK disabled, then enabled
         const DialogSnapshot shown = Snapshot(run.Events(), "1500", index);
         const Fields* button = shown.WithText(kForgot);
@@ -254,10 +250,18 @@ TEST_F(LogonDialog, WizardThatCannotStartOrIsNotNamedSoStartsNothingAndIsLogged)
     }
 }
 
+// Winlogon's own dialog function shows it, with its own handle whatever
+// reached the hook.
 TEST_F(LogonDialog, ChainedProcedureSeesEveryMessageOfTheDialogInOrderUnchanged) {
     ASSERT_EQ(0u, run.Run("set trace-messages 1\nset chained.trace-messages 1\n"
                           "set dialog.1500 settext 1503 secret ; controls ; press 1\n"
                           "negotiate\ninitialize\nloggedoutsas 1\n"));
+    const Journal& journal = run.Events();
+    const Fields shown = journal.FieldsOf("host dispatch WlxDialogBoxParam");
+    EXPECT_EQ(journal.FieldsOf("host start").at("hwlx"), shown.at("hwlx"));
+    EXPECT_EQ("MSGINA.DLL", shown.at("instance-module"));
+    EXPECT_TRUE(journal.Has("chained dialog-ok template=1500"));
+    EXPECT_EQ("0x1", journal.FieldsOf("host return WlxLoggedOutSAS").at("result"));
     // A structure behind lParam reaches a hook as a copy: only the message
     // and wParam can be compared.
     auto key = [](const Fields& f) {
@@ -268,7 +272,7 @@ TEST_F(LogonDialog, ChainedProcedureSeesEveryMessageOfTheDialogInOrderUnchanged)
     };
     std::vector<std::string> delivered;
     std::vector<std::string> seen;
-    for (const auto& line : run.Events().Lines()) {
+    for (const auto& line : journal.Lines()) {
         const bool host = line.rfind("host winmsg ", 0) == 0;
         std::vector<std::string>& list = host ? delivered : seen;
         if (host || line.rfind("chained dlgmsg ", 0) == 0) {
@@ -278,7 +282,7 @@ TEST_F(LogonDialog, ChainedProcedureSeesEveryMessageOfTheDialogInOrderUnchanged)
             }
         }
     }
-    ASSERT_GT(seen.size(), 10u) << run.Events().Dump();
+    ASSERT_GT(seen.size(), 10u) << journal.Dump();
     EXPECT_EQ(delivered, seen);
 }
 
