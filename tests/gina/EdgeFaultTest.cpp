@@ -10,15 +10,12 @@
 #include "support/UniqueHandle.h"
 #include "tests/gina/GinaTestRegistry.h"
 
-#include "support/RegistryKeys.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <new>
-#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -84,11 +81,6 @@ class EdgeFaults : public ::testing::Test {
 protected:
     void SetUp() override {
         CleanGinaKeys();
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, KEY_WOW64_64KEY, 0);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        log = std::wstring(temp) + L"resetra-edges-" + std::to_wstring(GetCurrentProcessId()) +
-              L".log";
         DeleteFileW(log.c_str());
         SetGinaString(L"Log File", log);
         SetGinaDword(L"GINAEnabled", 1);
@@ -101,27 +93,13 @@ protected:
     }
     void TearDown() override {
         CleanGinaKeys();
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, KEY_WOW64_64KEY, 0);
         DeleteFileW(log.c_str());
     }
-
     bool LogHas(const std::wstring& text) const {
-        std::ifstream in(std::string(log.begin(), log.end()), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        std::wstring contents(bytes.size() / 2, L'\0');
-        std::copy_n(bytes.data(), contents.size() * 2, reinterpret_cast<char*>(contents.data()));
-        return contents.find(text) != std::wstring::npos;
+        return ReadUtf16(log).find(text) != std::wstring::npos;
     }
 
-    void NegotiateAndInitialize() {
-        DWORD version = 0;
-        ASSERT_TRUE(WlxNegotiate(WLX_VERSION_1_3, &version));
-        PVOID context = nullptr;
-        wchar_t station[] = L"WinSta0";
-        WlxInitialize(station, reinterpret_cast<HANDLE>(0x51d0), nullptr, &table, &context);
-    }
-
-    std::wstring log;
+    const std::wstring log = TempFile(L"resetra-edges-");
     WLX_DISPATCH_VERSION_1_0 table{};
 };
 
@@ -141,16 +119,24 @@ TEST_F(EdgeFaults, NegotiationIsForwardedWhateverAllocationFails) {
     EXPECT_TRUE(LogHas(L"Error: Exception caught in WlxNegotiate: out of memory.\r\n"));
 }
 
+// Before WlxInitialize no Winlogon function is known: the hook and the
+// message box answer -123 and show nothing.
 TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
-    NegotiateAndInitialize();
+    wchar_t text[] = L"t";
+    for (const WORD number : {1500, 1501, 1700}) {
+        EXPECT_EQ(-123, HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(number), nullptr,
+                                             &ChainedProc, 0))
+            << number;
+    }
+    EXPECT_EQ(-123, Chain().WinlogonMessageBox(nullptr, text, text, MB_OK));
+    DWORD version = 0;
+    ASSERT_TRUE(WlxNegotiate(WLX_VERSION_1_3, &version));
+    PVOID context = nullptr;
+    wchar_t station[] = L"WinSta0";
+    WlxInitialize(station, reinterpret_cast<HANDLE>(0x51d0), nullptr, &table, &context);
     // A wizard that cannot start: the click goes as far as the message box.
-    HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, 0, nullptr, 0,
-                                 KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-    const wchar_t path[] = L"C:\\no\\such\\folder\\ResetraReset.exe";
-    RegSetValueExW(key, L"Reset Wizard Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                   sizeof(path));
-    RegCloseKey(key);
+    SetGinaString(L"Reset Wizard Location", L"C:\\no\\such\\folder\\ResetraReset.exe", 0,
+                  kResetWizardKey);
 
     int shown = 0;
     SweepAllocationFailures(
@@ -167,41 +153,38 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
     ASSERT_TRUE(Chain().LogonLocked().Enabled());
     g_chained.reserve(1000);
 
+    // Clicks are swept with a dialog initialised in full; the checks and the
+    // clean-up run disarmed, the count left restored for the sweep.
     for (const bool click : {false, true}) {
         SweepAllocationFailures(
             [&] {
-                long left = 0;
-                {
-                    resetra::UniqueHWnd dialog(
-                        CreateWindowExW(0, L"#32770", L"logon", WS_POPUP | WS_VISIBLE, 0, 0, 400,
-                                        300, nullptr, nullptr, nullptr, nullptr));
-                    CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
-                                    dialog.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
-                    CreateWindowExW(0, L"EDIT", L"a user name longer than any short string",
-                                    WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, dialog.get(),
-                                    reinterpret_cast<HMENU>(1502), nullptr, nullptr);
-                    g_chained.clear();
-                    // Clicks are swept with a dialog initialised in full.
-                    const long armed = g_failAt;
-                    g_failAt = click ? 0 : armed;
-                    LogonLockedDialogThunk(dialog.get(), WM_INITDIALOG, 0, 0);
-                    if (click) {
-                        g_failAt = armed;
-                        const HWND button = FindWindowExW(dialog.get(), nullptr, L"BUTTON",
-                                                          L"&Forgot my password...");
-                        LogonLockedDialogThunk(dialog.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
-                                               reinterpret_cast<LPARAM>(button));
-                    }
-                    left = g_failAt;
-                    g_failAt = 0;
-                    EXPECT_TRUE(IsWindowVisible(dialog.get())) << "left hidden";
-                    LogonLockedDialogThunk(dialog.get(), WM_COMMAND, IDOK, 0);
-                    LogonLockedDialogThunk(dialog.get(), WM_DESTROY, 0, 0);
-                    EXPECT_EQ(1, std::count(g_chained.begin(), g_chained.end(), WM_INITDIALOG));
-                    EXPECT_EQ(click ? 2 : 1,
-                              std::count(g_chained.begin(), g_chained.end(), WM_COMMAND))
-                        << "the chained GINA lost a message";
+                const long armed = std::exchange(g_failAt, 0);
+                resetra::UniqueHWnd dialog(CreateWindowExW(0, L"#32770", L"logon",
+                                                           WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                                                           nullptr, nullptr, nullptr, nullptr));
+                CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
+                                dialog.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+                CreateWindowExW(0, L"EDIT", L"a user name longer than any short string",
+                                WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, dialog.get(),
+                                reinterpret_cast<HMENU>(1502), nullptr, nullptr);
+                g_chained.clear();
+                g_failAt = click ? 0 : armed;
+                LogonLockedDialogThunk(dialog.get(), WM_INITDIALOG, 0, 0);
+                if (click) {
+                    g_failAt = armed;
+                    const HWND button =
+                        FindWindowExW(dialog.get(), nullptr, L"BUTTON", L"&Forgot my password...");
+                    LogonLockedDialogThunk(dialog.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                                           reinterpret_cast<LPARAM>(button));
                 }
+                const long left = std::exchange(g_failAt, 0);
+                EXPECT_TRUE(IsWindowVisible(dialog.get())) << "left hidden";
+                LogonLockedDialogThunk(dialog.get(), WM_COMMAND, IDOK, 0);
+                LogonLockedDialogThunk(dialog.get(), WM_DESTROY, 0, 0);
+                dialog.reset();
+                EXPECT_EQ(1, std::count(g_chained.begin(), g_chained.end(), WM_INITDIALOG));
+                EXPECT_EQ(click ? 2 : 1, std::count(g_chained.begin(), g_chained.end(), WM_COMMAND))
+                    << "the chained GINA lost a message";
                 g_failAt = left;
             },
             [] {});
