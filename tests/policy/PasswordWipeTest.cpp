@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <string_view>
 
 namespace {
 
@@ -20,20 +21,12 @@ FreeFunction g_realFree = nullptr;
 const wchar_t* g_watched = nullptr;
 size_t g_blocksHoldingIt = 0;
 
-bool Holds(const unsigned char* block, size_t size, const wchar_t* text) {
-    const size_t bytes = std::wcslen(text) * sizeof(wchar_t);
-    for (size_t i = 0; bytes != 0 && i + bytes <= size; ++i) {
-        if (std::memcmp(block + i, text, bytes) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void __cdecl CheckingFree(void* block) {
-    if (block != nullptr && g_watched != nullptr &&
-        Holds(static_cast<const unsigned char*>(block), _msize(block), g_watched)) {
-        ++g_blocksHoldingIt;
+    if (block != nullptr && g_watched != nullptr) {
+        const auto* bytes = static_cast<const char*>(block);
+        const std::string_view text(reinterpret_cast<const char*>(g_watched),
+                                    std::wcslen(g_watched) * sizeof(wchar_t));
+        g_blocksHoldingIt += std::string_view(bytes, _msize(block)).find(text) != text.npos;
     }
     g_realFree(block);
 }
