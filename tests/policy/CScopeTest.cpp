@@ -6,6 +6,8 @@
 
 #include "support/WideFormat.h"
 
+#define SID(sid) L"<SID>" sid L"</SID>"
+
 namespace {
 
 const std::wstring kBob = L"CN=Bob Builder,OU=EMEA,OU=Sales" CORP_DN;
@@ -122,63 +124,47 @@ TEST_F(Scope, LoadsTheScopeElementAndRefusesAnEmptyOneOrOneWithoutType) {
 TEST_F(Scope, PolicyScopesMatchTheUsersOfTheExampleDomain) {
     const struct {
         int type;
-        const wchar_t* sid;
+        const wchar_t* inner; // the children of the Scope element
         const wchar_t* user;
         bool matches;
     } rows[] = {
-        {0, CORP_SID L"-1105", L"bob", true}, // by name: the SID is refreshed to the name
-        {0, CORP_SID L"-1105", L"alice", false},
-        {0, L"not a sid", L"bob", false},
-        {1, CORP_SID L"-1201", L"bob", true}, // EMEA Sales is in Sales Staff
-        {1, CORP_SID L"-1201", L"dave", false},
-        {1, CORP_SID L"-1201", L"carol", true}, // Engineers, All Staff, Sales Staff: a cycle
-        {1, LAB_SID L"-1300", L"carol", true},  // across the trust
+        {0, SID(CORP_SID L"-1105"), L"bob", true}, // by name: the SID is refreshed to the name
+        {0, SID(CORP_SID L"-1105"), L"alice", false},
+        {0, SID(L"not a sid"), L"bob", false},
+        {1, SID(CORP_SID L"-1201"), L"bob", true}, // EMEA Sales is in Sales Staff
+        {1, SID(CORP_SID L"-1201"), L"dave", false},
+        {1, SID(CORP_SID L"-1201"), L"carol", true}, // Engineers, All Staff, Sales Staff: a cycle
+        {1, SID(LAB_SID L"-1300"), L"carol", true},  // across the trust
         // A gathered set holds the groups containing the scope's group, so a member
         // of a containing group matches a scope naming the inner group.
-        {1, CORP_SID L"-1202", L"alice", true},
-        {1, CORP_SID L"-1202", L"erin", false},
-        {3, L"corp.example.com/", L"dave", true},
-        {3, L"corp.example.com/", L"erin", false},
-        {2, L"corp.example.com/Sales", L"alice", true},
-        {2, L"corp.example.com/Sales", L"dave", false},
-        {4, L"corp.example.com/Sales", L"alice", true},
-        {4, L"corp.example.com/Sales", L"bob", false},
-        {4, L"corp.example.com/R\\/D", L"carol", true},
+        {1, SID(CORP_SID L"-1202"), L"alice", true},
+        {1, SID(CORP_SID L"-1202"), L"erin", false},
+        {3, SID(L"corp.example.com/"), L"dave", true},
+        {3, SID(L"corp.example.com/"), L"erin", false},
+        {2, SID(L"corp.example.com/Sales"), L"alice", true},
+        {2, SID(L"corp.example.com/Sales"), L"dave", false},
+        {4, SID(L"corp.example.com/Sales"), L"alice", true},
+        {4, SID(L"corp.example.com/Sales"), L"bob", false},
+        {4, SID(L"corp.example.com/R\\/D"), L"carol", true},
+        // Groups named in the document are used as given, in any letter case; a
+        // scope without a SID has no name to compare and matches nobody.
+        {1, L"<Groups><Group>cn=emea sales,ou=emea,ou=sales" CORP_DN L"</Group></Groups>", L"bob",
+         true},
+        {1, L"<Groups><Group>CN=EMEA Sales,OU=EMEA,OU=Sales" CORP_DN L"</Group></Groups>", L"alice",
+         false},
+        {2, L"<Name>corp.example.com/Sales</Name>", L"bob", false},
     };
     for (const auto& row : rows) {
         const bool lab = std::wstring(row.user) == L"erin";
         CScope user = UserScope(row.user, lab ? L"lab.example.net" : nullptr);
         CScope scope;
-        ASSERT_EQ(scope.LoadFromXML(log, Node(FormatWide(L"<Scope type='%d'><SID>%s</SID></Scope>",
-                                                         row.type, row.sid))),
+        ASSERT_EQ(scope.LoadFromXML(
+                      log, Node(FormatWide(L"<Scope type='%d'>%s</Scope>", row.type, row.inner))),
                   0);
         (void)scope.Refresh(log);
         bool match = !row.matches;
-        EXPECT_EQ(scope.Matches(log, user, match), 0) << row.sid << AllEntries();
-        EXPECT_EQ(match, row.matches) << row.type << " " << row.sid << " / " << row.user;
-    }
-    // Groups named in the document are used as given, in any letter case; an OU
-    // scope without a SID has no name to compare and matches nobody.
-    const struct {
-        const wchar_t* xml;
-        const wchar_t* user;
-        bool matches;
-    } named[] = {
-        {L"<Scope type='1'><Groups><Group>cn=emea "
-         L"sales,ou=emea,ou=sales" CORP_DN L"</Group></Groups></Scope>",
-         L"bob", true},
-        {L"<Scope type='1'><Groups><Group>CN=EMEA "
-         L"Sales,OU=EMEA,OU=Sales" CORP_DN L"</Group></Groups></Scope>",
-         L"alice", false},
-        {L"<Scope type='2'><Name>corp.example.com/Sales</Name></Scope>", L"bob", false},
-    };
-    for (const auto& row : named) {
-        CScope user = UserScope(row.user);
-        CScope scope;
-        ASSERT_EQ(scope.LoadFromXML(log, Node(row.xml)), 0) << row.xml;
-        bool match = !row.matches;
-        EXPECT_EQ(scope.Matches(log, user, match), 0) << row.xml;
-        EXPECT_EQ(match, row.matches) << row.xml;
+        EXPECT_EQ(scope.Matches(log, user, match), 0) << row.inner << AllEntries();
+        EXPECT_EQ(match, row.matches) << row.type << " " << row.inner << " / " << row.user;
     }
 }
 
