@@ -12,7 +12,11 @@
 
 namespace {
 
-// A policy whose one scope is the user bob, by SID.
+std::wstring ListOf(const std::wstring& policies) {
+    return L"<PolicyList>" + policies + L"</PolicyList>";
+}
+
+// A policy with a minimum-length rule and these scopes.
 std::wstring PolicyFor(const wchar_t* name, const wchar_t* scope,
                        const wchar_t* configuration = L"0") {
     return FormatWide(L"<Policy name=\"%s\"><Configuration>%s</Configuration>%s<Rule type=\"2\">"
@@ -125,8 +129,7 @@ TEST_F(PolicyList, SplitsTheTimeStampFromTheEndOfTheText) {
         {L"#99999999999999999999#", LLONG_MAX, 1}, // clamped and logged; the document loads
         {L"42#", 0, 0}, // no opening mark: the text stays as it is and does not parse
     };
-    const std::wstring document =
-        L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
+    const std::wstring document = ListOf(PolicyFor(L"p", kDomainScope));
     for (const auto& row : rows) {
         UseCorpDocument(document + row.suffix);
         int64_t time = -1;
@@ -139,7 +142,7 @@ TEST_F(PolicyList, SplitsTheTimeStampFromTheEndOfTheText) {
 }
 
 TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {
-    const std::wstring valid = L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
+    const std::wstring valid = ListOf(PolicyFor(L"p", kDomainScope));
     std::wstring deep;
     while (deep.size() < 300000) {
         deep += L"<a>";
@@ -203,13 +206,13 @@ TEST_F(PolicyList, PassesOverCommentsAndProcessingInstructionsAmongThePolicies) 
 }
 
 TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
+    const std::wstring failing = L"<Scope type=\"1\"><CanonicalName>corp.example.com/Nowhere/G"
+                                 L"</CanonicalName></Scope>";
     ASSERT_EQ(
-        list.LoadFromXML(
-            log, (L"<PolicyList>" + PolicyFor(L"A", kBobScope, L"1") +
-                  PolicyFor(L"Failing", L"<Scope type=\"1\"><CanonicalName>corp.example.com/"
-                                        L"Nowhere/G</CanonicalName></Scope>") +
-                  PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope) + L"</PolicyList>")
-                     .c_str()),
+        list.LoadFromXML(log, ListOf(PolicyFor(L"A", kBobScope, L"1") +
+                                     PolicyFor(L"Failing", failing.c_str()) +
+                                     PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope))
+                                  .c_str()),
         0);
     CScope bob = UserScope(L"bob");
     SimDomainResetCounters();
@@ -228,10 +231,11 @@ TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
 }
 
 TEST_F(PolicyList, MovesDeletesAndInsertsPolicies) {
-    ASSERT_EQ(list.LoadFromXML(log, (L"<PolicyList>" + PolicyFor(L"a", L"") + PolicyFor(L"b", L"") +
-                                     PolicyFor(L"c", L"") + L"</PolicyList>")
-                                        .c_str()),
-              0);
+    ASSERT_EQ(
+        list.LoadFromXML(
+            log,
+            ListOf(PolicyFor(L"a", L"") + PolicyFor(L"b", L"") + PolicyFor(L"c", L"")).c_str()),
+        0);
     EXPECT_EQ(list.MovePolicy(0, 2), 0);
     EXPECT_EQ(list.InsertPolicy(1, std::make_unique<CPolicy>(*list.GetPolicy(2))), 0);
     EXPECT_EQ(list.DeletePolicy(0), 0);
