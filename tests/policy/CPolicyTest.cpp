@@ -1,7 +1,7 @@
 // Policies: loading from a policy element, the built-in rule set, the
 // verdict per rule and the feedback text byte for byte, the pairing of
 // descriptions with results, applicability over scopes, copying.
-#include "EngineTestWorld.h"
+#include "PolicyTestWorld.h"
 
 #include "policy/CPolicy.h"
 
@@ -25,74 +25,55 @@ const wchar_t* const kThreeRules =
 
 } // namespace
 
-class Policy : public EngineTest {
+class Policy : public PolicyTest {
 protected:
     CPolicy Load(const std::wstring& xml, int32_t expected = 0) {
         CPolicy policy;
-        auto element = Element(xml);
-        EXPECT_TRUE(element) << "does not parse";
-        if (element) {
-            EXPECT_EQ(policy.LoadFromXML(log, element.get(), nullptr), expected) << AllEntries();
-        }
+        EXPECT_EQ(policy.LoadFromXML(log, Node(xml), nullptr), expected) << xml << AllEntries();
         return policy;
     }
 };
 
-TEST_F(Policy, ANewPolicyHoldsTheNineBuiltInRulesAllDisabled) {
-    const CPolicy policy;
-    EXPECT_EQ(policy.GetRules().size(), 9u);
-    EXPECT_EQ(policy.CountEnabledRules(), 0u);
-    EXPECT_TRUE(policy.IsEnabled());
-    EXPECT_EQ(policy.GetName(), nullptr);
-}
-
 TEST_F(Policy, LoadsNameConfigurationRulesAndScopes) {
-    struct LoadCase {
-        const wchar_t* xml;
+    const CPolicy builtIn; // the nine built-in rules, all disabled
+    EXPECT_EQ(builtIn.GetRules().size(), 9u);
+    EXPECT_EQ(builtIn.CountEnabledRules(), 0u);
+    EXPECT_TRUE(builtIn.IsEnabled());
+    const wchar_t* const rule = L"<Rule type='2'><Enabled>1</Enabled></Rule>";
+    const struct {
+        std::wstring children;
         int32_t result;
         bool enabled;
-        size_t rules;
-        size_t scopes;
-    };
-    const LoadCase cases[] = {
-        {L"<P name=\"a\"><Configuration>1</Configuration><Rule type=\"2\"><Enabled>1</Enabled>"
-         L"</Rule></P>",
-         0, false, 1, 0},
-        {L"<P name=\"a\"><Configuration>3</Configuration><Scope type=\"3\"><SID>d/</SID></Scope>"
-         L"</P>",
-         0, false, 0, 1},
-        {L"<P name=\"a\"><Configuration>-1</Configuration></P>", 0, false, 0, 0},
-        {L"<P name=\"a\"><Configuration>2</Configuration></P>", 0, true, 0, 0},
-        {L"<P name=\"a\"><Configuration>1</Configuration><Configuration>0</Configuration></P>", 0,
-         true, 0, 0},
+        size_t rules, scopes;
+    } rows[] = {
+        {L"<Configuration>1</Configuration>" + std::wstring(rule), 0, false, 1, 0},
+        {L"<Configuration>3</Configuration><Scope type='3'><SID>d/</SID></Scope>", 0, false, 0, 1},
+        {L"<Configuration>-1</Configuration>", 0, false, 0, 0},
+        {L"<Configuration>2</Configuration>", 0, true, 0, 0},
+        {L"<Configuration>1</Configuration><Configuration>0</Configuration>", 0, true, 0, 0},
         // Not a number: enabled, and the load fails unless a rule or scope loads after it.
-        {L"<P name=\"a\"><Configuration>abc</Configuration></P>", -11, true, 0, 0},
-        {L"<P name=\"a\"><Configuration>+1</Configuration><Rule type=\"3\"><Enabled>1</Enabled>"
-         L"</Rule></P>",
-         0, true, 1, 0},
+        {L"<Configuration>abc</Configuration>", -11, true, 0, 0},
+        {L"<Configuration>+1</Configuration>" + std::wstring(rule), 0, true, 1, 0},
         // Names are case-sensitive: these are ignored.
-        {L"<P name=\"a\"><rule type=\"2\"><Enabled>1</Enabled></rule><configuration>1"
-         L"</configuration><!-- note --></P>",
-         0, true, 0, 0},
-        // Type 4 makes two rules of one element.
-        {L"<P name=\"a\"><Rule type=\"4\"><Enabled>1</Enabled><UsernameRatio Enabled=\"1\">0.8"
-         L"</UsernameRatio><PasswordRatio Enabled=\"1\">0.8</PasswordRatio></Rule></P>",
+        {L"<rule type='2'><Enabled>1</Enabled></rule><configuration>1</configuration><!-- -->", 0,
+         true, 0, 0},
+        {L"<Rule type='4'><UsernameRatio Enabled='1'>0.8</UsernameRatio><PasswordRatio "
+         L"Enabled='1'>0.8</PasswordRatio></Rule>",
          0, true, 2, 0},
-        {L"<P name=\"a\"><Rule type=\"99\"><Enabled>1</Enabled></Rule></P>", -11, true, 0, 0},
-        {L"<P name=\"a\"><Scope type=\"3\"/></P>", -12, true, 0, 0},
-        {L"<P name=\"a\"/>", -12, true, 0, 0},
+        {L"<Rule type='99'><Enabled>1</Enabled></Rule>", -11, true, 0, 0},
+        {L"<Scope type='3'/>", -12, true, 0, 0},
+        {L"", -12, true, 0, 0},
     };
-    for (const LoadCase& c : cases) {
-        CPolicy policy = Load(c.xml, c.result);
-        EXPECT_EQ(policy.IsEnabled(), c.enabled) << c.xml;
-        EXPECT_EQ(policy.GetRules().size(), c.rules) << c.xml;
-        EXPECT_EQ(policy.GetScopes().size(), c.scopes) << c.xml;
+    for (const auto& row : rows) {
+        CPolicy policy = Load(L"<P name='a'>" + row.children + L"</P>", row.result);
+        EXPECT_EQ(policy.IsEnabled(), row.enabled) << row.children;
+        EXPECT_EQ(policy.GetRules().size(), row.rules) << row.children;
+        EXPECT_EQ(policy.GetScopes().size(), row.scopes) << row.children;
     }
     EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (-12) - Policy is empty."));
-}
-
-TEST_F(Policy, WithoutANameItIsRefusedAndLogsNothingItself) {
-    CPolicy policy = Load(L"<P><Rule type=\"2\"><Enabled>1</Enabled></Rule></P>", -12);
+    // Without a name it is refused and logs nothing itself.
+    handler.entries.clear();
+    CPolicy unnamed = Load(L"<P>" + std::wstring(rule) + L"</P>", -12);
     EXPECT_TRUE(handler.entries.empty()) << AllEntries();
 }
 
@@ -110,85 +91,70 @@ TEST_F(Policy, ListsEveryRefusingRuleInTheFeedbackInRuleOrder) {
     EXPECT_EQ(feedback, L"Your new password did not satisfy the following rules:\r\n"
                         L" - At most 8 characters (100% sure).\r\n"
                         L" - No \"pass\" in it.\r\n");
-
     // The descriptions pair with the results; a language without a text gets English.
     std::vector<std::wstring> descriptions{L"stale"};
     EXPECT_EQ(policy.GetRuleDescriptions(log, descriptions, 7, 0), 0);
     EXPECT_EQ(descriptions,
               (std::vector<std::wstring>{L"At least 6 characters.", L"H\u00F6chstens 8 Zeichen.",
                                          L"No \"pass\" in it."}));
-    EXPECT_EQ(policy.CountEnabledRules(), 3u);
-
     feedback.clear();
     EXPECT_EQ(
         policy.TestPassword(log, accepted, user, L"secret1", nullptr, &feedback, nullptr, 9, 0), 0);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(feedback, L"\r\n");
-}
-
-TEST_F(Policy, FlagBitZeroLeavesThePasswordSimilarityRuleOut) {
-    CPolicy policy = Load(L"<P name=\"s\"><Rule type=\"7\"><Enabled>1</Enabled><PasswordRatio "
-                          L"Enabled=\"1\">0.8</PasswordRatio><Description>Not like the old one."
-                          L"</Description></Rule></P>");
-    CScope user = UserScope(L"bob");
-    std::vector<bool> results;
-    bool accepted = true;
-    EXPECT_EQ(policy.TestPassword(log, accepted, user, L"Summer2024", L"Summer2024", nullptr,
-                                  &results, 9, 0),
-              0);
-    EXPECT_FALSE(accepted);
-    EXPECT_EQ(results.size(), 1u);
-    EXPECT_EQ(policy.TestPassword(log, accepted, user, L"Summer2024", L"Summer2024", nullptr,
-                                  &results, 9, CPolicy::kSkipPasswordSimilarity),
-              0);
-    EXPECT_TRUE(accepted);
-    EXPECT_TRUE(results.empty());
-    std::vector<std::wstring> descriptions;
-    EXPECT_EQ(policy.GetRuleDescriptions(log, descriptions, 9, CPolicy::kSkipPasswordSimilarity),
-              0);
-    EXPECT_TRUE(descriptions.empty());
-}
-
-TEST_F(Policy, AppliesWhenAScopeMatchesAndGoesOnPastAFailingScope) {
-    struct ApplyCase {
-        const wchar_t* scopes;
-        const wchar_t* user;
-        bool applies;
-        bool fails;
-    };
-    const ApplyCase cases[] = {
-        {L"", L"bob", false, false},
-        {L"<Scope type=\"2\"><SID>corp.example.com/Sales</SID></Scope>", L"bob", true, false},
-        {L"<Scope type=\"2\"><SID>corp.example.com/Sales</SID></Scope>", L"dave", false, false},
-        // A SID that no domain knows fails its refresh; the next scope still matches.
-        {L"<Scope type=\"0\"><SID>S-1-5-21-9-9-9-1000</SID></Scope>"
-         L"<Scope type=\"0\"><SID>" CORP_SID L"-1107</SID></Scope>",
-         L"dave", true, false},
-        {L"<Scope type=\"0\"><SID>" CORP_SID L"-1107</SID></Scope>"
-         L"<Scope type=\"0\"><SID>S-1-5-21-9-9-9-1000</SID></Scope>",
-         L"bob", false, true},
-    };
-    for (const ApplyCase& c : cases) {
-        CPolicy policy = Load(std::wstring(L"<P name=\"p\"><Configuration>0</Configuration>") +
-                              c.scopes + L"</P>");
-        CScope user = UserScope(c.user);
-        bool applies = !c.applies;
-        const int32_t code = policy.Applies(log, user, applies);
-        EXPECT_EQ(code != 0, c.fails) << c.scopes;
-        EXPECT_EQ(applies, c.applies) << c.scopes << " / " << c.user;
-    }
-    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error code (")) << AllEntries();
-}
-
-TEST_F(Policy, ACopyOrAnAssignmentHasItsOwnRulesAndScopes) {
-    const CPolicy original = Load(kThreeRules);
+    // A copy or an assignment has its own rules and scopes.
     CPolicy assigned;
-    assigned = original;
+    assigned = policy;
     const CPolicy copy(assigned);
     EXPECT_STREQ(copy.GetName(), L"Three");
     ASSERT_EQ(copy.GetRules().size(), 4u);
-    EXPECT_NE(copy.GetRules()[0].get(), original.GetRules()[0].get());
+    EXPECT_NE(copy.GetRules()[0].get(), policy.GetRules()[0].get());
     EXPECT_EQ(copy.CountEnabledRules(), 3u);
     ASSERT_EQ(copy.GetScopes().size(), 1u);
     EXPECT_STREQ(copy.GetScopes()[0]->GetSid(), L"corp.example.com/");
+}
+
+TEST_F(Policy, FlagBitZeroLeavesThePasswordSimilarityRuleOut) {
+    CPolicy policy =
+        Load(L"<P name='s'><Rule type='7'><Enabled>1</Enabled><PasswordRatio "
+             L"Enabled='1'>0.8</PasswordRatio><Description>d</Description></Rule></P>");
+    CScope user = UserScope(L"bob");
+    for (const uint32_t flags : {0u, CPolicy::kSkipPasswordSimilarity}) {
+        std::vector<bool> results;
+        std::vector<std::wstring> descriptions;
+        bool accepted = flags == 0;
+        EXPECT_EQ(policy.TestPassword(log, accepted, user, L"Summer2024", L"Summer2024", nullptr,
+                                      &results, 9, flags),
+                  0);
+        EXPECT_EQ(policy.GetRuleDescriptions(log, descriptions, 9, flags), 0);
+        EXPECT_EQ(accepted, flags != 0);
+        EXPECT_EQ(results.size(), flags == 0 ? 1u : 0u);
+        EXPECT_EQ(descriptions.size(), flags == 0 ? 1u : 0u);
+    }
+}
+
+TEST_F(Policy, AppliesWhenAScopeMatchesAndGoesOnPastAFailingScope) {
+    const wchar_t* const sales = L"<Scope type='2'><SID>corp.example.com/Sales</SID></Scope>";
+    const wchar_t* const dave = L"<Scope type='0'><SID>" CORP_SID L"-1107</SID></Scope>";
+    const wchar_t* const unknown = L"<Scope type='0'><SID>S-1-5-21-9-9-9-1000</SID></Scope>";
+    const struct {
+        std::wstring scopes;
+        const wchar_t* user;
+        bool applies, fails;
+    } rows[] = {
+        {L"", L"bob", false, false},
+        {sales, L"bob", true, false},
+        {sales, L"dave", false, false},
+        {std::wstring(unknown) + dave, L"dave", true, false}, // the next scope still matches
+        {std::wstring(dave) + unknown, L"bob", false, true},
+    };
+    for (const auto& row : rows) {
+        CPolicy policy =
+            Load(L"<P name='p'><Configuration>0</Configuration>" + row.scopes + L"</P>");
+        CScope user = UserScope(row.user);
+        bool applies = !row.applies;
+        EXPECT_EQ(policy.Applies(log, user, applies) != 0, row.fails) << row.scopes;
+        EXPECT_EQ(applies, row.applies) << row.scopes << " / " << row.user;
+    }
+    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error code (")) << AllEntries();
 }

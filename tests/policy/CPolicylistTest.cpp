@@ -2,7 +2,7 @@
 // every result code, hostile stored documents (each refused with a code and
 // a log line, nothing left outstanding), comments among the policies, the
 // choice of the first enabled matching policy, and the editing operations.
-#include "EngineTestWorld.h"
+#include "PolicyTestWorld.h"
 
 #include "policy/CPolicylist.h"
 #include "policy/CRuleHistoryMinimumAge.h"
@@ -12,7 +12,11 @@
 
 namespace {
 
-// A policy whose one scope is the user bob, by SID.
+std::wstring ListOf(const std::wstring& policies) {
+    return L"<PolicyList>" + policies + L"</PolicyList>";
+}
+
+// A policy with a minimum-length rule and these scopes.
 std::wstring PolicyFor(const wchar_t* name, const wchar_t* scope,
                        const wchar_t* configuration = L"0") {
     return FormatWide(L"<Policy name=\"%s\"><Configuration>%s</Configuration>%s<Rule type=\"2\">"
@@ -26,7 +30,7 @@ const wchar_t* const kDomainScope = L"<Scope type=\"3\"><SID>corp.example.com/</
 
 } // namespace
 
-class PolicyList : public EngineTest {
+class PolicyList : public PolicyTest {
 protected:
     [[nodiscard]] std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
@@ -61,12 +65,16 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
     EXPECT_TRUE(LoggedStart(LogLevel::Information, L"No policy object found in Active Directoy."));
     EXPECT_TRUE(Logged(LogLevel::Information, L"No policy found in domain 'lab.example.net'."));
 
-    struct DocumentCase {
-        const wchar_t* document;
-        int32_t load;
-        int32_t choose; // for bob
-    };
-    const DocumentCase cases[] = {
+    std::wstring large = L"<PolicyList>"; // several mebibytes; only the last policy applies
+    while (large.size() < 3 * 1024 * 1024) {
+        large += L"<Policy name=\"filler\"><Configuration>1</Configuration>" +
+                 std::wstring(1000, L'x') + L"</Policy>";
+    }
+    const struct {
+        std::wstring document;
+        int32_t load, choose; // choose: for bob
+    } rows[] = {
+        {large + PolicyFor(L"last", kDomainScope) + L"</PolicyList>", 0, 0},
         {L"<R><PolicyList><Policy name=\"x\"/></PolicyList><PolicyList/></R>", -12, -4},
         {L"<PolicyList version=\"1\"/>", -12, -4},
         {L"<Root><Wrap><PolicyList><Policy name=\"d\"><Scope type=\"3\"><SID>corp.example.com/"
@@ -81,12 +89,13 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
         {L"#17#", -3, -4},
     };
     CScope bob = UserScope(L"bob");
-    for (const DocumentCase& c : cases) {
-        UseCorpDocument(c.document);
-        EXPECT_EQ(list.LoadFromDomain(log, L"corp.example.com", nullptr), c.load) << c.document;
+    for (const auto& row : rows) {
+        UseCorpDocument(row.document);
+        const std::wstring name = row.document.substr(0, 60);
+        EXPECT_EQ(list.LoadFromDomain(log, L"corp.example.com", nullptr), row.load) << name;
         CPolicy* chosen = reinterpret_cast<CPolicy*>(1);
-        EXPECT_EQ(list.GetApplicablePolicy(log, bob, chosen), c.choose) << c.document;
-        EXPECT_EQ(chosen != nullptr, c.choose == 0) << c.document;
+        EXPECT_EQ(list.GetApplicablePolicy(log, bob, chosen), row.choose) << name;
+        EXPECT_EQ(chosen != nullptr, row.choose == 0) << name;
     }
     EXPECT_TRUE(
         Logged(LogLevel::Error,
@@ -109,46 +118,41 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
 }
 
 TEST_F(PolicyList, SplitsTheTimeStampFromTheEndOfTheText) {
-    struct TimeCase {
+    const struct {
         const wchar_t* suffix;
         int64_t time;
         size_t policies;
-    };
-    const TimeCase cases[] = {
+    } rows[] = {
         {L"#42#", 42, 1},
         {L"", 0, 1},
         {L"#-7#", -7, 1},
-        // Overflow clamps and is logged; the document still loads.
-        {L"#99999999999999999999#", LLONG_MAX, 1},
-        // No closing mark: the text stays as it is and does not parse.
-        {L"42#", 0, 0},
+        {L"#99999999999999999999#", LLONG_MAX, 1}, // clamped and logged; the document loads
+        {L"42#", 0, 0}, // no opening mark: the text stays as it is and does not parse
     };
-    const std::wstring document =
-        L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
-    for (const TimeCase& c : cases) {
-        UseCorpDocument(document + c.suffix);
+    const std::wstring document = ListOf(PolicyFor(L"p", kDomainScope));
+    for (const auto& row : rows) {
+        UseCorpDocument(document + row.suffix);
         int64_t time = -1;
         (void)list.LoadFromDomain(log, L"corp.example.com", &time);
-        EXPECT_EQ(time, c.time) << c.suffix;
-        EXPECT_EQ(list.GetCount(), c.policies) << c.suffix;
+        EXPECT_EQ(time, row.time) << row.suffix;
+        EXPECT_EQ(list.GetCount(), row.policies) << row.suffix;
     }
     EXPECT_TRUE(Logged(LogLevel::Error,
                        L"Overflow condition occurred while convering string time to integer."));
 }
 
 TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {
-    const std::wstring valid = L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
+    const std::wstring valid = ListOf(PolicyFor(L"p", kDomainScope));
     std::wstring deep;
-    for (int i = 0; i < 100000; ++i) {
+    while (deep.size() < 300000) {
         deep += L"<a>";
     }
     const std::wstring tooLarge(CPolicylist::kMaxDocumentBytes + 1, L'x');
-    struct HostileCase {
+    const struct {
         std::wstring policyElement;
         int32_t code;
         const wchar_t* logged; // start of an Error entry
-    };
-    const HostileCase cases[] = {
+    } rows[] = {
         // "<PolicyList>" then a lone continuation byte and a truncated sequence.
         {L"<Policy encoding=\"hex\">3C506F6C6963794C6973743E80E282</Policy>", 1113,
          L"Unable to determine size of XML."},
@@ -166,40 +170,25 @@ TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {
          CPolicylist::kDocumentRefused, L"The policy document declares a document type"},
         {L"<Policy><![CDATA[<PolicyList>" + deep + L"]]></Policy>", CPolicylist::kDocumentRefused,
          L"The policy document nests elements deeper than 64 levels"},
+        {L"<Policy><![CDATA[<PolicyList>" + deep.substr(0, 64 * 3) + L"]]></Policy>",
+         CPolicylist::kDocumentRefused,
+         L"The policy document nests elements deeper than 64 levels"},
         {L"<Policy>" + tooLarge + L"</Policy>", ERROR_FILE_TOO_LARGE,
          L"Policy object in Active Directoy holds 8388609 bytes"},
         {L"<Policy><Attr name=\"msDS-ByteArray\" type=\"bstr\">" + valid + L"</Attr></Policy>",
          DISP_E_TYPEMISMATCH, L"Unable to load policy object from Active Directoy."},
     };
-    for (const HostileCase& c : cases) {
-        UseCorpPolicy(c.policyElement);
+    for (const auto& row : rows) {
+        UseCorpPolicy(row.policyElement);
         handler.entries.clear();
-        EXPECT_EQ(list.LoadFromDomain(log, L"corp.example.com", nullptr), c.code)
-            << c.policyElement.substr(0, 80);
+        EXPECT_EQ(list.LoadFromDomain(log, L"corp.example.com", nullptr), row.code)
+            << row.policyElement.substr(0, 80);
         EXPECT_EQ(list.GetCount(), 0u);
-        EXPECT_TRUE(LoggedStart(LogLevel::Error, c.logged))
-            << c.policyElement.substr(0, 80) << AllEntries().substr(0, 2000);
+        EXPECT_TRUE(ErrorLogged(row.logged)) << row.policyElement.substr(0, 80);
     }
     // A document name that is not a DNS name never becomes part of a path.
     EXPECT_EQ(list.LoadFromDomain(log, L"corp.example.com/CN=Other", nullptr),
               ERROR_INVALID_DOMAINNAME);
-}
-
-TEST_F(PolicyList, LoadsADocumentOfSeveralMebibytes) {
-    std::wstring document = L"<PolicyList>";
-    const std::wstring filler = L"<Policy name=\"filler\"><Configuration>1</Configuration>" +
-                                std::wstring(1000, L'x') + L"</Policy>";
-    while (document.size() < 3 * 1024 * 1024) {
-        document += filler;
-    }
-    document += PolicyFor(L"last", kDomainScope) + L"</PolicyList>";
-    UseCorpDocument(document);
-    ASSERT_EQ(list.LoadFromDomain(log, L"corp.example.com", nullptr), 0);
-    CScope bob = UserScope(L"bob");
-    CPolicy* chosen = nullptr;
-    EXPECT_EQ(list.GetApplicablePolicy(log, bob, chosen), 0);
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_STREQ(chosen->GetName(), L"last");
 }
 
 TEST_F(PolicyList, PassesOverCommentsAndProcessingInstructionsAmongThePolicies) {
@@ -220,13 +209,13 @@ TEST_F(PolicyList, PassesOverCommentsAndProcessingInstructionsAmongThePolicies) 
 }
 
 TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
+    const std::wstring failing = L"<Scope type=\"1\"><CanonicalName>corp.example.com/Nowhere/G"
+                                 L"</CanonicalName></Scope>";
     ASSERT_EQ(
-        list.LoadFromXML(
-            log, (L"<PolicyList>" + PolicyFor(L"A", kBobScope, L"1") +
-                  PolicyFor(L"Failing", L"<Scope type=\"1\"><CanonicalName>corp.example.com/"
-                                        L"Nowhere/G</CanonicalName></Scope>") +
-                  PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope) + L"</PolicyList>")
-                     .c_str()),
+        list.LoadFromXML(log, ListOf(PolicyFor(L"A", kBobScope, L"1") +
+                                     PolicyFor(L"Failing", failing.c_str()) +
+                                     PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope))
+                                  .c_str()),
         0);
     CScope bob = UserScope(L"bob");
     SimDomainResetCounters();
@@ -245,10 +234,11 @@ TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
 }
 
 TEST_F(PolicyList, MovesDeletesAndInsertsPolicies) {
-    ASSERT_EQ(list.LoadFromXML(log, (L"<PolicyList>" + PolicyFor(L"a", L"") + PolicyFor(L"b", L"") +
-                                     PolicyFor(L"c", L"") + L"</PolicyList>")
-                                        .c_str()),
-              0);
+    ASSERT_EQ(
+        list.LoadFromXML(
+            log,
+            ListOf(PolicyFor(L"a", L"") + PolicyFor(L"b", L"") + PolicyFor(L"c", L"")).c_str()),
+        0);
     EXPECT_EQ(list.MovePolicy(0, 2), 0);
     EXPECT_EQ(list.InsertPolicy(1, std::make_unique<CPolicy>(*list.GetPolicy(2))), 0);
     EXPECT_EQ(list.DeletePolicy(0), 0);

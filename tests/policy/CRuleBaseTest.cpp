@@ -4,192 +4,242 @@
 #include "PolicyTestWorld.h"
 
 #include "policy/CRuleBlackList.h"
+#include "policy/CRuleHistoryMinimumAge.h"
+#include "policy/CRuleLengthMaximum.h"
 #include "policy/CRuleLengthMinimum.h"
 #include "policy/CRuleNameSimilarity.h"
 #include "policy/CRulePasswordSimilarity.h"
 #include "policy/CRuleRegex.h"
 #include "policy/RuleFactory.h"
 #include "policy/RuleXml.h"
+#include "support/WideFormat.h"
 
 #include <cfloat>
 #include <climits>
 #include <vector>
 
-namespace {
-
-struct IntegerRow {
-    const wchar_t* text;
-    bool isInteger;
-    int32_t value;
-};
-
-struct FloatRow {
-    const wchar_t* text;
-    bool isFloat;
-    float value;
-};
-
-} // namespace
-
 TEST(RuleText, IntegerTextIsADigitOrMinusFollowedByDigitsAndClampsToTheRange) {
-    const IntegerRow rows[] = {
-        {L"0", true, 0},
-        {L"-", true, 0},
-        {L"-12", true, -12},
-        {L"007", true, 7},
-        {L"2147483647", true, INT32_MAX},
-        {L"2147483648", true, INT32_MAX},
-        {L"-99999999999999999999", true, INT32_MIN},
-        {L"", false, 0},
-        {L"+1", false, 0},
-        {L" 1", false, 0},
-        {L"1 ", false, 0},
-        {L"0x10", false, 0},
-        {L"1-", false, 0},
-        {L"\u0661", false, 0}, // an Arabic-Indic digit is not a decimal digit here
-    };
-    for (const IntegerRow& row : rows) {
+    const struct {
+        const wchar_t* text;
+        bool isInteger;
+        int32_t value;
+    } rows[] = {{L"0", true, 0},
+                {L"-", true, 0},
+                {L"-12", true, -12},
+                {L"007", true, 7},
+                {L"2147483647", true, INT32_MAX},
+                {L"2147483648", true, INT32_MAX},
+                {L"+1", false, 0},
+                {L"-99999999999999999999", true, INT32_MIN},
+                {L"", false, 0},
+                {L" 1", false, 0},
+                {L"1 ", false, 0},
+                {L"0x10", false, 0},
+                {L"1-", false, 0},
+                {L"\u0661", false, 0}};
+    for (const auto& row : rows) {
         int32_t value = 12345;
-        EXPECT_EQ(ParseIntegerText(row.text, value), row.isInteger) << "text '" << row.text << "'";
-        EXPECT_EQ(value, row.isInteger ? row.value : 12345) << "text '" << row.text << "'";
+        EXPECT_EQ(ParseIntegerText(row.text, value), row.isInteger) << row.text;
+        EXPECT_EQ(value, row.isInteger ? row.value : 12345) << row.text;
     }
     int32_t value = 0;
     EXPECT_FALSE(ParseIntegerText(nullptr, value));
 }
 
 TEST(RuleText, FloatTextAllowsOnePointAfterTheFirstCharacterAndNoExponent) {
-    const std::wstring hugeText = L"1" + std::wstring(400, L'0');
-    const FloatRow rows[] = {
-        {L"0.8", true, 0.8f},  {L"1.", true, 1.0f},    {L"-0.5", true, -0.5f},
-        {L"5", true, 5.0f},    {L"-", true, 0.0f},     {L".5", false, 0.0f},
-        {L"1e3", false, 0.0f}, {L"0.8 ", false, 0.0f}, {L"1.2.3", false, 0.0f},
-        {L"", false, 0.0f},    {L"0,8", false, 0.0f},  {hugeText.c_str(), true, FLT_MAX},
-    };
-    for (const FloatRow& row : rows) {
+    const std::wstring huge = L"1" + std::wstring(400, L'0');
+    const struct {
+        const wchar_t* text;
+        bool isFloat;
+        float value;
+    } rows[] = {{L"0.8", true, 0.8f},  {L"1.", true, 1.0f},    {L"-0.5", true, -0.5f},
+                {L"5", true, 5.0f},    {L"-", true, 0.0f},     {L".5", false, 0.0f},
+                {L"1e3", false, 0.0f}, {L"0.8 ", false, 0.0f}, {L"1.2.3", false, 0.0f},
+                {L"", false, 0.0f},    {L"0,8", false, 0.0f},  {huge.c_str(), true, FLT_MAX}};
+    for (const auto& row : rows) {
         float value = 42.0f;
-        EXPECT_EQ(ParseFloatText(row.text, value), row.isFloat) << "text '" << row.text << "'";
-        EXPECT_EQ(value, row.isFloat ? row.value : 42.0f) << "text '" << row.text << "'";
+        EXPECT_EQ(ParseFloatText(row.text, value), row.isFloat) << row.text;
+        EXPECT_EQ(value, row.isFloat ? row.value : 42.0f) << row.text;
     }
 }
 
-class RuleFactory_ : public PolicyTest {};
+class RuleFactory_ : public PolicyTest {
+protected:
+    // The rules made of `<Rule ` + `rest` + `</Rule>`.
+    int32_t Make(const std::wstring& rest, RuleList& rules, const wchar_t* version = L"2.0") {
+        return CreateRuleFromXML(log, Node(L"<Rule " + rest + L"</Rule>"), rules, version);
+    }
+};
 
-TEST_F(RuleFactory_, MakesTheRulesOfEachTypeAndReportsFailuresWithTheirCodeAndLine) {
-    struct Row {
-        const wchar_t* xml;
+TEST_F(RuleFactory_, ReadsTheTypeAttributeAndReportsAFailedLoadWithItsCodeAndLine) {
+    const wchar_t* const unknown = L"Error code (-11) - Unknown rule type detected.";
+    const struct {
+        const wchar_t* rest;
         int32_t result;
         std::vector<int32_t> types;
-        const wchar_t* errorStart; // an Error entry that starts so, or null for none
+        const wchar_t* error; // start of an Error entry, or null for none
     } rows[] = {
-        {L"<Rule type='1'><MinimumAge>1</MinimumAge></Rule>", 0, {1}, nullptr},
-        {L"<Rule type='2'><Enabled>1</Enabled></Rule>", 0, {2}, nullptr},
-        {L"<Rule TYPE='3'><Enabled>1</Enabled></Rule>", 0, {3}, nullptr},
-        {L"<Rule type='4'><UsernameRatio Enabled='1'>0.8</UsernameRatio>"
-         L"<FullnameRatio Enabled='0'>0.8</FullnameRatio><PasswordRatio Enabled='1'>0.5"
-         L"</PasswordRatio></Rule>",
-         0,
-         {6, 7},
-         nullptr},
-        {L"<Rule type='5'><Enabled>1</Enabled></Rule>", 0, {5}, nullptr},
-        {L"<Rule type='6'><Enabled>1</Enabled></Rule>", 0, {6}, nullptr},
-        {L"<Rule type='7'><Enabled>1</Enabled></Rule>", 0, {7}, nullptr},
-        {L"<Rule type='8'><Enabled>1</Enabled></Rule>", 0, {8}, nullptr},
-        {L"<Rule type='2'/>", -12, {2}, L"Failed to load minimum length rule from XML."},
-        {L"<Rule type='8'><Blacklist/></Rule>",
-         -11,
-         {8},
-         L"Failed to load blacklist rule from XML."},
-        {L"<Rule type='4'><PasswordRatio>0.5</PasswordRatio></Rule>",
+        {L"TYPE='3'><Enabled>1</Enabled>", 0, {3}, nullptr},
+        {L"><Enabled>1</Enabled>", -11, {}, nullptr},
+        {L"type='x'><Enabled>1</Enabled>", -11, {}, L"Error code (-11) - Failed to convert value"},
+        {L"type=' 2'><Enabled>1</Enabled>", -11, {}, unknown},
+        {L"type='9'><Enabled>1</Enabled>", -11, {}, unknown},
+        {L"type='2'>", -12, {2}, L"Failed to load minimum length rule from XML."},
+        {L"type='8'><Blacklist/>", -11, {8}, L"Failed to load blacklist rule from XML."},
+        {L"type='4'><PasswordRatio>0.5</PasswordRatio>",
          -11,
          {6, 7},
          L"Failed to load password similarity rule from XML."},
-        {L"<Rule><Enabled>1</Enabled></Rule>", -11, {}, nullptr},
-        {L"<Rule type='x'><Enabled>1</Enabled></Rule>",
-         -11,
-         {},
-         L"Error code (-11) - Failed to convert value of type attribute to integer."},
-        {L"<Rule type=' 2'><Enabled>1</Enabled></Rule>",
-         -11,
-         {},
-         L"Error code (-11) - Unknown rule type detected."},
-        {L"<Rule type='9'><Enabled>1</Enabled></Rule>",
-         -11,
-         {},
-         L"Error code (-11) - Unknown rule type detected."},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         handler.entries.clear();
         RuleList rules;
-        EXPECT_EQ(CreateRuleFromXML(log, Rule(row.xml), rules, L"2.0"), row.result) << row.xml;
+        EXPECT_EQ(Make(row.rest, rules), row.result) << row.rest;
         std::vector<int32_t> types;
         for (const auto& rule : rules) {
             types.push_back(rule->GetType());
         }
-        EXPECT_EQ(types, row.types) << row.xml;
-        if (row.errorStart != nullptr) {
-            EXPECT_TRUE(LoggedStart(LogLevel::Error, row.errorStart)) << row.xml << AllEntries();
-        } else {
-            EXPECT_EQ(Errors(), 0u) << row.xml << AllEntries();
-        }
-        if (row.result == 0) {
-            EXPECT_TRUE(Logged(LogLevel::Debug, L"Successfully loaded rule of type:'" +
-                                                    std::to_wstring(row.types[0]) + L"'."))
-                << row.xml;
-        }
+        EXPECT_EQ(types, row.types) << row.rest;
+        EXPECT_TRUE(ErrorLogged(row.error)) << row.rest << AllEntries();
     }
 }
 
-TEST_F(RuleFactory_, ATypeFourElementGivesBothRulesItsEnabledFlagAndDescriptions) {
-    RuleList rules;
-    ASSERT_EQ(
-        CreateRuleFromXML(log,
-                          Rule(L"<Rule type='4'><UsernameRatio Enabled='1'>0.8</UsernameRatio>"
-                               L"<FullnameRatio Enabled='1'>0.7</FullnameRatio>"
-                               L"<PasswordRatio Enabled='1'>0.6</PasswordRatio>"
-                               L"<Enabled>1</Enabled><Description>Not like you.</Description>"
-                               L"</Rule>"),
-                          rules, nullptr),
-        0);
-    ASSERT_EQ(rules.size(), 2u);
+namespace {
+
+// What the loaded rules hold, in one line: the type and the class's settings.
+std::wstring Describe(const RuleList& rules) {
+    std::wstring text;
     for (const auto& rule : rules) {
-        EXPECT_TRUE(rule->IsEnabled());
-        EXPECT_STREQ(rule->GetDescription(LanguageId::English), L"Not like you.");
+        const CRuleBase* r = rule.get();
+        text += (text.empty() ? L"" : L" | ") + std::to_wstring(r->GetType()) + L":";
+        if (const auto* age = dynamic_cast<const CRuleHistoryMinimumAge*>(r)) {
+            text += std::to_wstring(age->GetMinimumAge());
+        } else if (const auto* minimum = dynamic_cast<const CRuleLengthMinimum*>(r)) {
+            text += std::to_wstring(minimum->GetMinimumLength());
+        } else if (const auto* maximum = dynamic_cast<const CRuleLengthMaximum*>(r)) {
+            text += std::to_wstring(maximum->GetMaximumLength());
+        } else if (const auto* x = dynamic_cast<const CRuleRegex*>(r)) {
+            text += FormatWide(L"%d %s %d", x->GetExpressionType(),
+                               x->GetExpression() ? x->GetExpression() : L"-",
+                               x->GetExpressionValidatesPassword());
+        } else if (const auto* n = dynamic_cast<const CRuleNameSimilarity*>(r)) {
+            text += FormatWide(L"%d %g %d %g", n->GetLoginCheck(), double(n->GetLoginRatio()),
+                               n->GetFullNameCheck(), double(n->GetFullNameRatio()));
+        } else if (const auto* p = dynamic_cast<const CRulePasswordSimilarity*>(r)) {
+            text += FormatWide(L"%d %.9g", p->GetCheck(), double(p->GetRatio()));
+        } else if (const auto* b = dynamic_cast<const CRuleBlackList*>(r)) {
+            text += std::to_wstring(b->GetInterpretation());
+            for (const std::wstring& item : b->GetItems()) {
+                text += L" [" + item + L"]";
+            }
+        }
     }
-    const auto& name = static_cast<const CRuleNameSimilarity&>(*rules[0]);
-    const auto& password = static_cast<const CRulePasswordSimilarity&>(*rules[1]);
-    EXPECT_TRUE(name.GetLoginCheck() && name.GetFullNameCheck());
-    EXPECT_EQ(name.GetFullNameRatio(), 0.7f);
-    EXPECT_TRUE(password.GetCheck());
-    EXPECT_EQ(password.GetRatio(), 0.6f);
+    return text;
 }
 
-TEST_F(RuleFactory_, EnabledIsOneOrMoreAndALaterChildWins) {
+} // namespace
+
+TEST_F(RuleFactory_, EachRuleLoadsItsChildrenOrFallsBackWithItsCodeAndLine) {
+    const wchar_t* const badEnabled = L"Error code (-11) - Failed to convert value of enabled node";
+    const wchar_t* const badLength = L"Error code (-11) - Failed to convert value of m";
+    const wchar_t* const noType = L"Error code (-11) - Regex node has no type attribute.";
+    const wchar_t* const badUsername =
+        L"Error code (-11) - Failed to extract information about username similarity";
     const struct {
+        int32_t type;
         const wchar_t* children;
+        int32_t result;
         bool enabled;
+        const wchar_t* holds;
+        const wchar_t* error; // start of an Error entry, or null for none
     } rows[] = {
-        {L"<Enabled>2</Enabled>", true},
-        {L"<Enabled>0</Enabled>", false},
-        {L"<Enabled>yes</Enabled>", false},
-        {L"<Enabled>1</Enabled><Enabled>0</Enabled>", false},
-        {L"<Enabled>1</Enabled><Enabled>x</Enabled>", true},
-        {L"<p:Enabled xmlns:p='urn:p'>1</p:Enabled>", true},
-        {L"<enabled>1</enabled>", false},
+        {1, L"<MinimumAge>1</MinimumAge>", 0, false, L"1:1", nullptr},
+        {4,
+         L"<UsernameRatio Enabled='1'>0.8</UsernameRatio><FullnameRatio Enabled='1'>0.7"
+         L"</FullnameRatio><PasswordRatio Enabled='1'>0.6</PasswordRatio><Enabled>1</Enabled>"
+         L"<Description>Not like you.</Description>",
+         0, true, L"6:1 0.8 1 0.7 | 7:1 0.600000024", nullptr},
+        {2, L"<Enabled>2</Enabled>", 0, true, L"2:6", nullptr},
+        {2, L"<Enabled>0</Enabled>", 0, false, L"2:6", nullptr},
+        {2, L"<Enabled>yes</Enabled>", 0, false, L"2:6", badEnabled},
+        {2, L"<Enabled>1</Enabled><Enabled>0</Enabled>", 0, false, L"2:6", nullptr},
+        {2, L"<Enabled>1</Enabled><Enabled>x</Enabled>", 0, true, L"2:6", badEnabled},
+        {2, L"<p:Enabled xmlns:p='urn:p'>1</p:Enabled>", 0, true, L"2:6", nullptr},
+        {2, L"<enabled>1</enabled>", 0, false, L"2:6", nullptr},
+        {2, L"<MinimumLength>8</MinimumLength>", 0, false, L"2:8", nullptr},
+        {2, L"<MinimumLength>abc</MinimumLength>", 0, false, L"2:6", badLength},
+        {2, L"<MinimumLength>99999999999</MinimumLength>", 0, false, L"2:2147483647", nullptr},
+        {3, L"<MaximumLength>-</MaximumLength><Enabled>1</Enabled>", 0, true, L"3:0", nullptr},
+        {3, L"<MaximumLength>1 8</MaximumLength>", 0, false, L"3:18", badLength},
+        {3, L"", -12, false, L"3:18", L"Error code (-12) - Rule is empty."},
+        {5,
+         L"<Regex Type='2'>[0-9]</Regex><Data>d</Data><ExpressionValidatesPassword>1"
+         L"</ExpressionValidatesPassword><Enabled>1</Enabled>",
+         0, true, L"5:2 [0-9] 1", nullptr},
+        {5, L"<Enabled>1</Enabled><Regex>[0-9]</Regex>", -11, false, L"5:0 [0-9] 0", noType},
+        {5, L"<Regex>[0-9]</Regex><Enabled>1</Enabled>", -11, false, L"5:0 [0-9] 0", noType},
+        {5, L"<Regex Type='one'>x</Regex><Enabled>1</Enabled>", 0, true, L"5:0 x 0",
+         L"Error code (-11) - Failed to convert value of type attribute of regex node"},
+        {5,
+         L"<Regex Type='7'>x</Regex><ExpressionValidatesPassword>yes"
+         L"</ExpressionValidatesPassword>",
+         0, false, L"5:7 x 0",
+         L"Error code (-11) - Failed to convert value of ExpressionValidatesPassword node"},
+        {5, L"<Regex Type='0'></Regex><Enabled>1</Enabled>", 0, true, L"5:0 - 0", nullptr},
+        {6,
+         L"<UsernameRatio Enabled='1'>0.5</UsernameRatio><FullnameRatio Enabled='0'>0.9"
+         L"</FullnameRatio>",
+         0, false, L"6:1 0.5 0 0.9", nullptr},
+        {6, L"<UsernameRatio>0.5</UsernameRatio>", -11, false, L"6:0 0.8 0 0.8", badUsername},
+        {6, L"<UsernameRatio>0.5</UsernameRatio><FullnameRatio Enabled='1'>0.6</FullnameRatio>", 0,
+         false, L"6:0 0.8 1 0.6", badUsername},
+        {6, L"<FullnameRatio Enabled='1'>0.6</FullnameRatio><UsernameRatio>0.5</UsernameRatio>",
+         -11, false, L"6:0 0.8 1 0.6", badUsername},
+        {6, L"<UsernameRatio Enabled='1'>.5</UsernameRatio>", 0, false, L"6:1 0.8 0 0.8",
+         L"Error code (-11) - Failed to convert value of similarity ratio to float."},
+        {6, L"<UsernameRatio Enabled='on'>0.25</UsernameRatio>", 0, false, L"6:0 0.25 0 0.8",
+         L"Error code (-11) - Failed to convert value of enabled attribute of similarity rule"},
+        {7, L"<Enabled>1</Enabled>", 0, true, L"7:0 0.800000012", nullptr},
+        {8,
+         L"<Blacklist Interpretation='0'><Item>one</Item><Other>x</Other><Item></Item>"
+         L"</Blacklist><Blacklist interpretation='1'><Item>^two</Item></Blacklist>",
+         0, false, L"8:1 [one] [] [^two]", nullptr},
+        {8, L"<Blacklist Interpretation='2'><Item>a</Item></Blacklist><Enabled>1</Enabled>", -11,
+         true, L"8:2 [a]", L"Error code (-11) - Unknown interpretation '2' of blacklist rule."},
+        {8, L"<Blacklist><Item>a</Item></Blacklist><Enabled>1</Enabled>", -11, false, L"8:0",
+         L"Error code (-11) - Blacklist node has no interpretation attribute."},
+        {8, L"<Blacklist Interpretation='lit'><Item>a</Item></Blacklist>", 0, false, L"8:0 [a]",
+         L"Error code (-11) - Failed to convert value of interpretation attribute of blacklist"},
     };
     for (const auto& row : rows) {
         handler.entries.clear();
-        CRuleLengthMinimum rule;
-        EXPECT_EQ(
-            rule.LoadFromXML(
-                log, Rule(std::wstring(L"<Rule type='2'>") + row.children + L"</Rule>"), nullptr),
-            0)
+        RuleList rules;
+        EXPECT_EQ(CreateRuleFromXML(log, Rule(row.type, row.children), rules, L"2.0"), row.result)
             << row.children;
-        EXPECT_EQ(rule.IsEnabled(), row.enabled) << row.children;
-        const bool badText = std::wstring(row.children).find(L"yes") != std::wstring::npos ||
-                             std::wstring(row.children).find(L">x<") != std::wstring::npos;
-        EXPECT_EQ(Logged(LogLevel::Error,
-                         L"Error code (-11) - Failed to convert value of enabled node to bool."),
-                  badText)
+        EXPECT_EQ(Describe(rules), row.holds) << row.children;
+        EXPECT_TRUE(ErrorLogged(row.error)) << row.children << AllEntries();
+        RuleList copies; // a copy keeps class, settings, descriptions, enabled flag and verdict
+        std::vector<int32_t> verdicts; // result and verdict of each rule
+        for (const auto& rule : rules) {
+            copies.push_back(rule->Clone());
+            bool valid = false;
+            verdicts.push_back(Run(*rule, L"aaaaaaa1", valid, L"aaaaaaa1") * 2 + valid);
+        }
+        rules.clear();
+        EXPECT_EQ(Describe(copies), row.holds) << row.children;
+        for (size_t i = 0; i < copies.size(); ++i) {
+            EXPECT_EQ(copies[i]->IsEnabled(), row.enabled) << row.children;
+            EXPECT_STREQ(copies[i]->GetDescription(9), copies[0]->GetDescription(9));
+            bool valid = false;
+            const int32_t code = Run(*copies[i], L"aaaaaaa1", valid, L"aaaaaaa1");
+            EXPECT_EQ(code * 2 + valid, verdicts[i]) << row.children;
+        }
+        EXPECT_TRUE(row.type != 3 || row.result != 0 ||
+                    Logged(LogLevel::Debug, L"Load maximum length rule data from XML."));
+        EXPECT_EQ(Logged(LogLevel::Debug, L"Successfully loaded rule of type:'" +
+                                              std::to_wstring(row.type == 4 ? 6 : row.type) +
+                                              L"'."),
+                  row.result == 0)
             << row.children;
     }
 }
@@ -197,82 +247,76 @@ TEST_F(RuleFactory_, EnabledIsOneOrMoreAndALaterChildWins) {
 TEST_F(RuleFactory_, DescriptionsAreKeptByLanguageWithEnglishAsFallbackAndDataAsWritten) {
     CRuleLengthMinimum rule(6); // its built-in texts are gone once it is loaded
     ASSERT_EQ(rule.LoadFromXML(log,
-                               Rule(L"<Rule type='2'>"
-                                    L"<Description languageid='19'>Dutch first</Description>"
-                                    L"<Description languageid='de'>Not a number</Description>"
-                                    L"<Description LANGUAGEID='7'>Deutsch</Description>"
-                                    L"<Description languageid='7'>Deutsch, später</Description>"
-                                    L"<Description>100% sure: %s %n %d</Description>"
-                                    L"<Description languageid='5'></Description>"
-                                    L"</Rule>"),
+                               Rule(2, L"<Description languageid='19'>Dutch first</Description>"
+                                       L"<Description languageid='de'>Not a number</Description>"
+                                       L"<Description LANGUAGEID='7'>Deutsch</Description>"
+                                       L"<Description languageid='7'>Deutsch, später</Description>"
+                                       L"<Description>100% sure: %s %n %d</Description>"
+                                       L"<Description languageid='5'></Description>"),
                                nullptr),
               0);
     EXPECT_STREQ(rule.GetDescription(19), L"Dutch first");
     EXPECT_STREQ(rule.GetDescription(7), L"Deutsch, sp\u00e4ter");
-    // English is the last text without a usable language id; a percent sign
-    // in it is data.
+    // English is the last text without a usable language id.
     for (uint32_t language : {9u, 12u, 5u, 22u}) {
         EXPECT_STREQ(rule.GetDescription(language), L"100% sure: %s %n %d") << language;
     }
     EXPECT_TRUE(
         Logged(LogLevel::Debug, L"Failed to convert value of languageid attribute to integer."));
-    ASSERT_EQ(rule.LoadFromXML(
-                  log, Rule(L"<Rule type='2'><Description languageid='19'>nl</Description></Rule>"),
-                  nullptr),
-              0);
+    ASSERT_EQ(
+        rule.LoadFromXML(log, Rule(2, L"<Description languageid='19'>nl</Description>"), nullptr),
+        0);
     EXPECT_EQ(rule.GetDescription(9), nullptr);
     EXPECT_EQ(rule.GetDescription(7), nullptr);
 }
 
 TEST_F(RuleFactory_, HostileDocumentsLoadOrFailWithTheirCodeAndNeverCrash) {
     const std::wstring longText(1 << 20, L'x');
-    std::wstring deep;
-    for (int i = 0; i < 200; ++i) {
-        deep += L"<n>";
-    }
-    deep += L"1";
-    for (int i = 0; i < 200; ++i) {
-        deep += L"</n>";
-    }
-    std::wstring manyItems;
+    const std::wstring deep = [] {
+        std::wstring open, close;
+        for (int i = 0; i < 200; ++i) {
+            open += L"<n>";
+            close += L"</n>";
+        }
+        return open + L"1" + close;
+    }();
+    std::wstring items;
     for (int i = 0; i < 5000; ++i) {
-        manyItems += L"<Item>w" + std::to_wstring(i) + L"</Item>";
+        items += L"<Item>w" + std::to_wstring(i) + L"</Item>";
     }
     const struct {
-        std::wstring xml;
+        std::wstring rest;
         int32_t result;
     } rows[] = {
-        {L"<Rule type='2'><MinimumLength>" + longText + L"</MinimumLength><Description>" +
-             longText + L"</Description></Rule>",
+        {L"type='2'><MinimumLength>" + longText + L"</MinimumLength><Description>" + longText +
+             L"</Description>",
          0},
-        {L"<Rule type='2'><Enabled>" + deep + L"</Enabled><MinimumLength>" + deep +
-             L"</MinimumLength></Rule>",
+        {L"type='2'><Enabled>" + deep + L"</Enabled><MinimumLength>" + deep + L"</MinimumLength>",
          0},
-        {L"<Rule type='2'>" + deep + L"</Rule>", 0},
-        {L"<Rule type='2'><Enabled>&#x7F;1</Enabled><MinimumLength>&#x85;8&#x200B;</MinimumLength>"
-         L"<Description>a&#xD;&#xA;b&#xFEFF;</Description></Rule>",
+        {L"type='2'>" + deep, 0},
+        {L"type='2'><Enabled>&#x7F;1</Enabled><MinimumLength>&#x85;8&#x200B;</MinimumLength>"
+         L"<Description>a&#xD;&#xA;b&#xFEFF;</Description>",
          0},
-        {L"<Rule type='8'><Blacklist Interpretation='1'>" + manyItems + L"</Blacklist></Rule>", 0},
-        {L"<Rule type='" + longText + L"'><Enabled>1</Enabled></Rule>", -11},
-        {L"<Rule type='5'><Regex Type='" + longText + L"'>" + longText + L"</Regex></Rule>", 0},
-        {L"<Rule type='2'><!-- only a comment --></Rule>", 0},
-        {L"<Rule type='2'>   </Rule>", -12},
+        {L"type='8'><Blacklist Interpretation='1'>" + items + L"</Blacklist>", 0},
+        {L"type='" + longText + L"'><Enabled>1</Enabled>", -11},
+        {L"type='5'><Regex Type='" + longText + L"'>" + longText + L"</Regex>", 0},
+        {L"type='2'><!-- only a comment -->", 0},
+        {L"type='2'>   ", -12},
     };
     for (const auto& row : rows) {
         RuleList rules;
-        EXPECT_EQ(CreateRuleFromXML(log, Rule(row.xml), rules, nullptr), row.result)
-            << row.xml.substr(0, 120);
+        EXPECT_EQ(Make(row.rest, rules, nullptr), row.result) << row.rest.substr(0, 120);
     }
     // The long description is stored whole; the odd characters are data.
     RuleList rules;
-    ASSERT_EQ(CreateRuleFromXML(log, Rule(rows[0].xml), rules, nullptr), 0);
+    ASSERT_EQ(Make(rows[0].rest, rules, nullptr), 0);
+    ASSERT_EQ(Make(rows[3].rest, rules, nullptr), 0);
     EXPECT_EQ(std::wstring(rules[0]->GetDescription(9)), longText);
-    EXPECT_EQ(static_cast<const CRuleLengthMinimum&>(*rules[0]).GetMinimumLength(), 6);
-    rules.clear();
-    ASSERT_EQ(CreateRuleFromXML(log, Rule(rows[3].xml), rules, nullptr), 0);
-    EXPECT_FALSE(rules[0]->IsEnabled());
-    EXPECT_EQ(static_cast<const CRuleLengthMinimum&>(*rules[0]).GetMinimumLength(), 6);
-    EXPECT_STREQ(rules[0]->GetDescription(9), L"a\r\nb\uFEFF");
+    for (const auto& rule : rules) {
+        EXPECT_EQ(static_cast<const CRuleLengthMinimum&>(*rule).GetMinimumLength(), 6);
+    }
+    EXPECT_FALSE(rules[1]->IsEnabled());
+    EXPECT_STREQ(rules[1]->GetDescription(9), L"a\r\nb\uFEFF");
 }
 
 TEST_F(RuleFactory_, TheBuiltInSetHoldsNineDisabledRulesInOrderWithTheirNamesAndTexts) {
@@ -298,10 +342,10 @@ TEST_F(RuleFactory_, TheBuiltInSetHoldsNineDisabledRulesInOrderWithTheirNamesAnd
     };
     ASSERT_EQ(rules.size(), std::size(expected));
     for (size_t i = 0; i < rules.size(); ++i) {
-        EXPECT_EQ(rules[i]->GetType(), expected[i].type) << "position " << i + 1;
-        EXPECT_STREQ(GetTypeName(rules[i].get()), expected[i].name) << "position " << i + 1;
-        EXPECT_STREQ(rules[i]->GetDescription(9), expected[i].english) << "position " << i + 1;
-        EXPECT_FALSE(rules[i]->IsEnabled()) << "position " << i + 1;
+        EXPECT_EQ(rules[i]->GetType(), expected[i].type) << "rule " << i + 1;
+        EXPECT_STREQ(GetTypeName(rules[i].get()), expected[i].name) << "rule " << i + 1;
+        EXPECT_STREQ(rules[i]->GetDescription(9), expected[i].english) << "rule " << i + 1;
+        EXPECT_FALSE(rules[i]->IsEnabled()) << "rule " << i + 1;
     }
     EXPECT_STREQ(GetTypeName(nullptr), L"Unknown rule");
     const auto& repeat = static_cast<const CRuleRegex&>(*rules[3]);
@@ -310,66 +354,24 @@ TEST_F(RuleFactory_, TheBuiltInSetHoldsNineDisabledRulesInOrderWithTheirNamesAnd
     EXPECT_FALSE(repeat.GetExpressionValidatesPassword());
     EXPECT_EQ(static_cast<const CRuleRegex&>(*rules[4]).GetExpression(), nullptr);
     EXPECT_TRUE(static_cast<const CRuleRegex&>(*rules[7]).GetExpressionValidatesPassword());
-}
-
-TEST_F(RuleFactory_, BuiltInTextsExistInThirteenLanguagesSaveTheMaximumLengthGaps) {
-    const uint32_t languages[] = {19, 12, 7, 10, 21, 16, 22, 5, 4, 25, 11, 14};
-    const RuleList rules = MakeBuiltInRules();
+    // Texts in thirteen languages, save the maximum length gaps.
     const wchar_t* values[] = {L"6", L"18", L"1440", L"2"};
     for (size_t i = 0; i < rules.size(); ++i) {
         const std::wstring english = rules[i]->GetDescription(9);
-        for (uint32_t language : languages) {
+        for (uint32_t language : {19, 12, 7, 10, 21, 16, 22, 5, 4, 25, 11, 14}) {
             const bool gap = rules[i]->GetType() == 3 && (language == 11 || language == 14);
             const wchar_t* text = rules[i]->GetDescription(language);
             ASSERT_NE(text, nullptr);
             EXPECT_EQ(text == english, gap) << "rule " << i + 1 << " language " << language;
-            if (i < std::size(values)) {
-                EXPECT_NE(std::wstring(text).find(values[i]), std::wstring::npos)
-                    << "rule " << i + 1 << " language " << language << " lacks its value";
-            }
-            EXPECT_EQ(std::wstring(text).find(L'%'), std::wstring::npos);
+            EXPECT_TRUE(i >= std::size(values) || std::wcsstr(text, values[i]) != nullptr)
+                << "rule " << i + 1 << " language " << language << " lacks its value";
+            EXPECT_EQ(std::wcschr(text, L'%'), nullptr);
         }
         EXPECT_EQ(rules[i]->GetDescription(1234), english) << "unknown language";
     }
     // Non-ASCII texts come out of the build as UTF-16.
     EXPECT_STREQ(rules[1]->GetDescription(7),
                  L"Das Kennwort darf nicht l\u00e4nger als 18 Zeichen sein.");
-    EXPECT_STREQ(rules[6]->GetDescription(25),
-                 L"\u041f\u0430\u0440\u043e\u043b\u044c \u043d\u0435 \u0434\u043e\u043b\u0436\u0435"
-                 L"\u043d \u043d\u0430\u043f\u043e\u043c\u0438\u043d\u0430\u0442\u044c \u0441\u0442"
-                 L"\u0430\u0440\u044b\u0439 \u043f\u0430\u0440\u043e\u043b\u044c.");
-    EXPECT_STREQ(rules[8]->GetDescription(4), L"\u5bc6\u7801\u4e0d\u80fd\u5728\u9ed1\u540d\u5355"
-                                              L"\u4e2d\u3002");
-}
-
-TEST_F(RuleFactory_, AClonedRuleKeepsItsClassParametersDescriptionsAndEnabledFlag) {
-    // Each loaded rule refuses its password where an unloaded one would accept it.
-    const struct {
-        const wchar_t* document;
-        const wchar_t* password;
-    } rows[] = {
-        {L"<Rule type='1'><MinimumAge>3000</MinimumAge>", L"aaaaaaa1"},
-        {L"<Rule type='2'><MinimumLength>9</MinimumLength>", L"aaaaaaa1"},
-        {L"<Rule type='3'><MaximumLength>4</MaximumLength>", L"aaaaaaa1"},
-        {L"<Rule type='5'><Regex Type='1'>a{3}</Regex><Data>d</Data>", L"aaaaaaa1"},
-        {L"<Rule type='6'><UsernameRatio Enabled='1'>0.5</UsernameRatio>", L"bob"},
-        {L"<Rule type='7'><PasswordRatio Enabled='1'>0.25</PasswordRatio>", L"aaaaaaa1"},
-        {L"<Rule type='8'><Blacklist Interpretation='1'><Item>^a</Item></Blacklist>", L"aaaaaaa1"},
-    };
-    for (const auto& row : rows) {
-        RuleList rules;
-        ASSERT_EQ(CreateRuleFromXML(log,
-                                    Rule(std::wstring(row.document) +
-                                         L"<Enabled>1</Enabled><Description languageid='7'>d"
-                                         L"</Description></Rule>"),
-                                    rules, L"2.0"),
-                  0)
-            << row.document;
-        const std::unique_ptr<CRuleBase> copy = rules[0]->Clone();
-        rules.clear();
-        ASSERT_TRUE(copy) << row.document;
-        EXPECT_TRUE(copy->IsEnabled());
-        EXPECT_STREQ(copy->GetDescription(7), L"d");
-        EXPECT_FALSE(Accepts(*copy, row.password, row.password)) << row.document;
-    }
+    EXPECT_STREQ(rules[8]->GetDescription(4),
+                 L"\u5bc6\u7801\u4e0d\u80fd\u5728\u9ed1\u540d\u5355\u4e2d\u3002");
 }

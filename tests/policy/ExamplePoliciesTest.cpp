@@ -1,11 +1,11 @@
 // The example policy lists of examples/policies, stored as the example
 // domain's policy value and loaded as the dialog loads them: each one gives
 // the users of the example domain the policy its comments promise.
-#include "EngineTestWorld.h"
+#include "PolicyTestWorld.h"
 
 #include "policy/CPolicylist.h"
 
-class ExamplePolicies : public EngineTest {
+class ExamplePolicies : public PolicyTest {
 protected:
     void Store(const wchar_t* file) {
         const std::wstring text =
@@ -18,34 +18,30 @@ protected:
 };
 
 TEST_F(ExamplePolicies, GiveEachUserOfTheExampleDomainTheIntendedPolicy) {
-    struct ChoiceCase {
-        const wchar_t* file;
-        const wchar_t* user;
-        const wchar_t* domain;
-        const wchar_t* policy; // null: none applies
+    const struct {
+        const wchar_t *file, *user, *policy; // policy null: none applies
+    } rows[] = {
+        {L"SmallOffice.xml", L"dave", L"Office"},
+        {L"SmallOffice.xml", L"erin", nullptr},
+        {L"Departments.xml", L"alice", L"Sales"},
+        {L"Departments.xml", L"bob", L"EMEA sales"},
+        {L"Departments.xml", L"carol", L"Engineers"},
+        {L"Departments.xml", L"dave", L"Everyone else"},
+        {L"Departments.xml", L"erin", nullptr},
+        {L"Strict.xml", L"alice", L"Strict"},
+        {L"Strict.xml", L"carol", L"Strict"},
+        {L"Strict.xml", L"dave", nullptr},
     };
-    const ChoiceCase cases[] = {
-        {L"SmallOffice.xml", L"alice", L"corp.example.com", L"Office"},
-        {L"SmallOffice.xml", L"dave", L"corp.example.com", L"Office"},
-        {L"SmallOffice.xml", L"erin", L"lab.example.net", nullptr},
-        {L"Departments.xml", L"alice", L"corp.example.com", L"Sales"},
-        {L"Departments.xml", L"bob", L"corp.example.com", L"EMEA sales"},
-        {L"Departments.xml", L"carol", L"corp.example.com", L"Engineers"},
-        {L"Departments.xml", L"dave", L"corp.example.com", L"Everyone else"},
-        {L"Departments.xml", L"erin", L"lab.example.net", nullptr},
-        {L"Strict.xml", L"alice", L"corp.example.com", L"Strict"},
-        {L"Strict.xml", L"carol", L"corp.example.com", L"Strict"},
-        {L"Strict.xml", L"dave", L"corp.example.com", nullptr},
-    };
-    for (const ChoiceCase& c : cases) {
-        Store(c.file);
-        CScope user = UserScope(c.user, c.domain);
+    for (const auto& row : rows) {
+        Store(row.file);
+        const bool lab = std::wstring(row.user) == L"erin";
+        CScope user = UserScope(row.user, lab ? L"lab.example.net" : L"corp.example.com");
         CPolicy* chosen = nullptr;
-        const int32_t code = list.GetApplicablePolicy(log, user, chosen);
-        EXPECT_EQ(code, c.policy != nullptr ? 0 : CPolicylist::kNoApplicablePolicy)
-            << c.file << " / " << c.user;
-        EXPECT_STREQ(chosen != nullptr ? chosen->GetName() : nullptr, c.policy)
-            << c.file << " / " << c.user;
+        EXPECT_EQ(list.GetApplicablePolicy(log, user, chosen),
+                  row.policy != nullptr ? 0 : CPolicylist::kNoApplicablePolicy)
+            << row.file << " / " << row.user;
+        EXPECT_STREQ(chosen != nullptr ? chosen->GetName() : nullptr, row.policy)
+            << row.file << " / " << row.user;
     }
 }
 

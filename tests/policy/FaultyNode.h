@@ -1,20 +1,21 @@
-// MSXML nodes that fail one chosen call: a wrapper around a real node (and
-// the node lists it hands out, and their nodes) that answers the call with an
-// error on every node of a given base name, for the read failures a real
-// document never produces.
+// MSXML element reads that fail: while a NodeFault lives, one call of the
+// element class's shared vtable answers with an error on every element of a
+// given base name, for the read failures a real document never produces.
 #pragma once
 
 #include <windows.h>
 #include <msxml.h>
 
-#include <string>
+class NodeFault {
+public:
+    enum Call { HasChildNodes, ChildNodes, BaseName, Text, Attributes };
+    // `element` is any MSXML element; its class's vtable is patched.
+    NodeFault(IXMLDOMNode* element, const wchar_t* name, Call call, HRESULT hr);
+    ~NodeFault();
+    NodeFault(const NodeFault&) = delete;
+    NodeFault& operator=(const NodeFault&) = delete;
 
-struct NodeFault {
-    enum class Call { HasChildNodes, ChildNodes, BaseName, Text, Attributes };
-    std::wstring nodeName; // base name of the nodes that fail
-    Call call;
-    HRESULT hr = E_FAIL;
+private:
+    void** m_slot = nullptr;
+    void* m_original = nullptr;
 };
-
-// A new reference to a wrapper of `real`.
-[[nodiscard]] IXMLDOMNode* WrapWithFault(IXMLDOMNode* real, const NodeFault& fault);

@@ -1,6 +1,7 @@
 // Every copy of a password that a rule makes is wiped before it is freed:
 // the test program's import of the C runtime's free is redirected through a
-// check that looks for the password in each block handed back.
+// check that looks for the password, and its lower-cased copy, in each block
+// handed back.
 #include "PolicyTestWorld.h"
 
 #include "policy/CRuleBlackList.h"
@@ -12,28 +13,24 @@
 
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
+#include <string_view>
 
 namespace {
 
 using FreeFunction = void(__cdecl*)(void*);
 FreeFunction g_realFree = nullptr;
-const wchar_t* g_watched = nullptr;
+const std::wstring* g_watched = nullptr; // the password and its lower-cased copy
 size_t g_blocksHoldingIt = 0;
 
-bool Holds(const unsigned char* block, size_t size, const wchar_t* text) {
-    const size_t bytes = std::wcslen(text) * sizeof(wchar_t);
-    for (size_t i = 0; bytes != 0 && i + bytes <= size; ++i) {
-        if (std::memcmp(block + i, text, bytes) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void __cdecl CheckingFree(void* block) {
-    if (block != nullptr && g_watched != nullptr &&
-        Holds(static_cast<const unsigned char*>(block), _msize(block), g_watched)) {
-        ++g_blocksHoldingIt;
+    if (block != nullptr && g_watched != nullptr) {
+        const std::string_view bytes(static_cast<const char*>(block), _msize(block));
+        for (int i = 0; i < 2; ++i) {
+            const std::string_view text(reinterpret_cast<const char*>(g_watched[i].data()),
+                                        g_watched[i].size() * sizeof(wchar_t));
+            g_blocksHoldingIt += bytes.find(text) != text.npos;
+        }
     }
     g_realFree(block);
 }
@@ -88,8 +85,12 @@ TEST_F(PasswordCopies, AreWipedBeforeTheyAreFreed) {
     const std::wstring passwords[] = {L"Kz7#q", L"Kz7#qLongEnoughToLeaveTheSmallBuffer-4821" +
                                                     std::wstring(200, L'm')};
     for (const std::wstring& password : passwords) {
+        std::wstring watched[] = {password, password};
+        for (wchar_t& ch : watched[1]) {
+            ch = towlower(ch);
+        }
         g_blocksHoldingIt = 0;
-        g_watched = password.c_str();
+        g_watched = watched;
         for (CRuleBase* rule : rules) {
             bool verdict = false;
             (void)rule->Test(log, verdict, user, password.c_str(), true, L"Kz7#q-old");

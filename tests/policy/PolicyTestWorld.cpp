@@ -1,68 +1,69 @@
-// Shared set-up of the rule tests.
+// Shared set-up of the policy tests.
 #include "PolicyTestWorld.h"
 
 #include "support/cMvBstr.h"
+#include "tests/support/SupportTestFiles.h"
 
 using resetra::cMvBstr;
-using resetra::cMvComPtr;
 
 CScope ScopeOf(const wchar_t* canonicalName, const wchar_t* name) {
     return CScope(CScope::ST_USERS, nullptr, canonicalName, name);
 }
 
-CScope Bob() {
-    return ScopeOf(L"corp.example.com/Sales/EMEA/Bob Builder", L"bob@corp.example.com");
-}
-
 void PolicyTest::SetUp() {
     DirectoryTest::SetUp();
-    m_comReady = SUCCEEDED(CoInitialize(nullptr));
-    ASSERT_TRUE(m_comReady);
-    user = Bob();
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    user = ScopeOf(L"corp.example.com/Sales/EMEA/Bob Builder", L"bob@corp.example.com");
 }
 
 void PolicyTest::TearDown() {
-    element.reset();
+    node.reset();
     document.reset();
-    if (m_comReady) {
-        CoUninitialize();
-    }
+    CoUninitialize();
     DirectoryTest::TearDown();
 }
 
-IXMLDOMNode* PolicyTest::Rule(const std::wstring& xml) {
-    element.reset();
+IXMLDOMNode* PolicyTest::Node(const std::wstring& xml) {
+    node.reset();
     document.reset();
-    EXPECT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IXMLDOMDocument, document.put_void()),
-              S_OK);
+    resetra::cMvComPtr<IXMLDOMElement> root;
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    EXPECT_EQ(document->loadXML(cMvBstr(xml).get(), &loaded), S_OK);
-    EXPECT_EQ(loaded, VARIANT_TRUE) << "the document does not parse";
-    cMvComPtr<IXMLDOMElement> root;
-    if (FAILED(document->get_documentElement(root.put())) || !root) {
-        ADD_FAILURE() << "no document element";
-        return nullptr;
+    if (FAILED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IXMLDOMDocument, document.put_void())) ||
+        document->loadXML(cMvBstr(xml).get(), &loaded) != S_OK || loaded != VARIANT_TRUE ||
+        document->get_documentElement(root.put()) != S_OK ||
+        FAILED(root->QueryInterface(IID_IXMLDOMNode, node.put_void()))) {
+        ADD_FAILURE() << "does not parse: " << xml.substr(0, 80);
     }
-    cMvBstr name;
-    EXPECT_EQ(root->get_baseName(name.put()), S_OK);
-    if (std::wstring(name.c_str()) == L"Rule") {
-        EXPECT_EQ(root->QueryInterface(IID_IXMLDOMNode, element.put_void()), S_OK);
-    } else {
-        EXPECT_EQ(root->selectSingleNode(cMvBstr(L"//Rule").get(), element.put()), S_OK);
-    }
-    EXPECT_TRUE(element) << "no Rule element";
-    return element.get();
-}
-
-int32_t PolicyTest::Run(CRuleBase& rule, const wchar_t* password, bool& verdict,
-                        const wchar_t* oldPassword) {
-    verdict = false;
-    return rule.Test(log, verdict, user, password, false, oldPassword);
+    return node.get();
 }
 
 bool PolicyTest::Accepts(CRuleBase& rule, const wchar_t* password, const wchar_t* oldPassword) {
     bool verdict = false;
     EXPECT_EQ(Run(rule, password, verdict, oldPassword), 0) << AllEntries();
     return verdict;
+}
+
+CScope PolicyTest::UserScope(const wchar_t* name, const wchar_t* domain) {
+    CScope scope;
+    EXPECT_EQ(scope.CreateUserScope(log, name, domain), 0) << AllEntries();
+    return scope;
+}
+
+void PolicyTest::UseCorpPolicy(const std::wstring& policyElement) {
+    std::wstring text = ExampleFixtureText();
+    const std::size_t from = text.find(L"<Policy><![CDATA[");
+    const std::size_t to = text.find(L"]]></Policy>", from);
+    ASSERT_NE(to, std::wstring::npos);
+    UseFixture(text.replace(from, to + 12 - from, policyElement));
+}
+
+std::wstring ReadUtf8File(const std::wstring& path) {
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    const auto* text = reinterpret_cast<const char*>(bytes.data());
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    wide.resize(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text, size, wide.data(), size)));
+    return wide;
 }

@@ -1,7 +1,7 @@
-// What the rule tests share: the simulated domain and the captured log of the
-// directory tests, COM for MSXML, "Rule" elements parsed from document text
-// as the product parses the policy list, and user scopes of the example
-// domain.
+// What the policy tests share: the directory test world (simulated domain,
+// capturing log, no directory resource left outstanding) with COM for MSXML,
+// elements parsed from document text as the product parses them, and user
+// scopes of the example domain.
 #pragma once
 
 #include "DirectoryTestWorld.h"
@@ -18,30 +18,43 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The first "Rule" element of `xml` (the document element when it is
-    // one); fails the test when the text does not parse.
-    [[nodiscard]] IXMLDOMNode* Rule(const std::wstring& xml);
-    [[nodiscard]] size_t Errors() const {
-        size_t n = 0;
-        for (const cMvLogEntry& entry : handler.entries) {
-            n += entry.GetLevel() == LogLevel::Error ? 1 : 0;
-        }
-        return n;
+    // The document element of `xml`, kept until the next call; fails the test
+    // when the text does not parse.
+    [[nodiscard]] IXMLDOMNode* Node(const std::wstring& xml);
+    // A "Rule" element of this type with these children.
+    [[nodiscard]] IXMLDOMNode* Rule(int32_t type, const std::wstring& children) {
+        return Node(L"<Rule type='" + std::to_wstring(type) + L"'>" + children + L"</Rule>");
     }
-    // Result of Test with a captured verdict; `verdict` is meaningful at 0.
+    // With `start` null, whether no Error entry was logged; else whether one starts so.
+    [[nodiscard]] bool ErrorLogged(const wchar_t* start) const {
+        return start != nullptr ? LoggedStart(LogLevel::Error, start)
+                                : !LoggedStart(LogLevel::Error, L"");
+    }
     [[nodiscard]] int32_t Run(CRuleBase& rule, const wchar_t* password, bool& verdict,
-                              const wchar_t* oldPassword = nullptr);
+                              const wchar_t* oldPassword = nullptr) {
+        verdict = false;
+        return rule.Test(log, verdict, user, password, false, oldPassword);
+    }
     [[nodiscard]] bool Accepts(CRuleBase& rule, const wchar_t* password,
                                const wchar_t* oldPassword = nullptr);
+    // The user scope of a user of the example domain, built by the directory.
+    [[nodiscard]] CScope UserScope(const wchar_t* name,
+                                   const wchar_t* domain = L"corp.example.com");
+    // The example domain with CORP's stored policy value replaced by
+    // `policyElement` (a whole "Policy" element of the fixture, or nothing),
+    // or by `document` stored as text.
+    void UseCorpPolicy(const std::wstring& policyElement);
+    void UseCorpDocument(const std::wstring& document) {
+        UseCorpPolicy(L"<Policy><![CDATA[" + document + L"]]></Policy>");
+    }
 
     resetra::cMvComPtr<IXMLDOMDocument> document;
-    resetra::cMvComPtr<IXMLDOMNode> element;
-    CScope user;
-
-private:
-    bool m_comReady = false;
+    resetra::cMvComPtr<IXMLDOMNode> node;
+    CScope user; // Bob, as the rules see him
 };
 
-// User scopes of the example domain.
+// A user scope of the example domain without the directory.
 [[nodiscard]] CScope ScopeOf(const wchar_t* canonicalName, const wchar_t* name);
-[[nodiscard]] CScope Bob();
+[[nodiscard]] std::wstring ReadUtf8File(const std::wstring& path);
+
+#define CORP_DN L",DC=corp,DC=example,DC=com"
