@@ -9,9 +9,11 @@
 #include "policy/RuleFactory.h"
 #include "policy/RuleXml.h"
 #include "support/WideFormat.h"
+#include "support/cMvBstr.h"
 #include "support/cMvComPtr.h"
 #include "support/cMvLog.h"
 
+using resetra::cMvBstr;
 using resetra::cMvComPtr;
 
 namespace {
@@ -98,13 +100,14 @@ int32_t CPolicy::LoadFromXML(cMvLog& log, IXMLDOMNode* element, const wchar_t* v
         if (hr == S_FALSE || !child) {
             break;
         }
-        std::wstring baseName;
-        hr = GetNodeBaseName(child.get(), baseName);
+        cMvBstr name;
+        hr = GetNodeBaseName(child.get(), name);
         if (FAILED(hr)) {
             log.LogHResult(LogLevel::Error, hr, L"An error occurred getting base name of child.");
             result = hr;
             continue;
         }
+        const std::wstring_view baseName = name.view();
         if (baseName == L"Configuration") {
             std::wstring text;
             hr = GetNodeText(child.get(), text);

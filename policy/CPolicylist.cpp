@@ -238,8 +238,10 @@ int32_t CPolicylist::LoadFromDomain(cMvLog& log, const wchar_t* domainDnsName, i
 }
 
 int32_t CPolicylist::LoadFromXML(cMvLog& log, const wchar_t* text) {
-    const std::wstring document = Text(text);
-    switch (CheckPolicyDocumentShape(document.c_str(), document.size())) {
+    // The text is checked and handed to the parser as it stands: a list of
+    // several MiB is not copied on the way.
+    const wchar_t* const document = Text(text);
+    switch (CheckPolicyDocumentShape(document, std::wcslen(document))) {
     case DocumentShape::DeclaresDocumentType:
         log.Log(LogLevel::Error, L"The policy document declares a document type; it is refused.");
         log.LogHResult(LogLevel::Error, kDocumentRefused, L"Failed to load XML from string.");

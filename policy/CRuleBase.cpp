@@ -5,9 +5,11 @@
 #include "directory/XmlAttributes.h"
 #include "policy/RuleXml.h"
 #include "support/WideFormat.h"
+#include "support/cMvBstr.h"
 #include "support/cMvComPtr.h"
 #include "support/cMvLog.h"
 
+using resetra::cMvBstr;
 using resetra::cMvComPtr;
 
 CRuleBase::CRuleBase(const DescriptionTable& descriptions) : m_descriptions(descriptions) {}
@@ -55,48 +57,43 @@ CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* te
 
 int32_t CRuleBase::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t*) {
     m_descriptions.clear();
-    bool stopped = false;
+    Walk walk;
     return WalkChildren(
         log, ruleElement, L"An error occurred getting rule data.", L"Load rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             return ReadCommonChild(log, name, child, result);
         },
-        stopped);
+        walk);
 }
 
 int32_t CRuleBase::LoadRuleFrame(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t* listFailure,
                                  const wchar_t* loadMessage, const ChildReader& reader) {
-    bool stopped = false;
-    const int32_t result =
-        WalkChildren(log, ruleElement, listFailure, loadMessage, reader, stopped);
-    if (stopped) {
-        return result;
+    Walk walk;
+    walk.common.reserve(4);
+    const int32_t result = WalkChildren(log, ruleElement, listFailure, loadMessage, reader, walk);
+    if (!walk.stopped) {
+        // The rule's own result stands; the common children only add to the rule.
+        ReadKeptCommonChildren(log, walk);
     }
-    // The rule's own result stands; the common children only add to the rule.
-    (void)CRuleBase::LoadFromXML(log, ruleElement, nullptr);
     return result;
 }
 
 int32_t CRuleBase::WalkChildren(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t* listFailure,
-                                const wchar_t* loadMessage, const ChildReader& reader,
-                                bool& stopped) {
-    stopped = false;
+                                const wchar_t* loadMessage, const ChildReader& reader, Walk& walk) {
+    walk.stopped = true;
     if (ruleElement == nullptr) {
         log.LogHResult(LogLevel::Error, E_POINTER,
                        L"Failed to determine if rule node has children.");
-        stopped = true;
         return E_POINTER;
     }
     VARIANT_BOOL hasChildren = VARIANT_FALSE;
     HRESULT hr = ruleElement->hasChildNodes(&hasChildren);
     if (FAILED(hr)) {
         log.LogHResult(LogLevel::Error, hr, L"Failed to determine if rule node has children.");
-        stopped = true;
         return hr;
     }
     if (hasChildren == VARIANT_FALSE) {
         log.LogCode(LogLevel::Error, kRuleEmpty, L"Rule is empty.");
-        stopped = true;
         return kRuleEmpty;
     }
     cMvComPtr<IXMLDOMNodeList> children;
@@ -104,38 +101,66 @@ int32_t CRuleBase::WalkChildren(cMvLog& log, IXMLDOMNode* ruleElement, const wch
     if (FAILED(hr) || !children) {
         hr = FAILED(hr) ? hr : E_POINTER;
         log.LogHResult(LogLevel::Error, hr, listFailure);
-        stopped = true;
         return hr;
     }
     if (loadMessage != nullptr) {
         log.Log(LogLevel::Debug, loadMessage);
     }
+    walk.stopped = false;
     int32_t result = 0;
     for (;;) {
         cMvComPtr<IXMLDOMNode> child;
         hr = children->nextNode(child.put());
         if (FAILED(hr)) {
             log.LogHResult(LogLevel::Error, hr, listFailure);
+            walk.listEnd = hr;
             return hr;
         }
         if (hr == S_FALSE || !child) {
             return result;
         }
-        std::wstring name;
+        cMvBstr name;
         hr = GetNodeBaseName(child.get(), name);
         if (FAILED(hr)) {
             log.LogHResult(LogLevel::Error, hr, L"An error occurred getting base name of child.");
             result = hr;
+            walk.common.push_back({child, hr, false});
             continue;
         }
-        if (reader(name, child.get(), result) == ChildOutcome::Stop) {
-            stopped = true;
+        const std::wstring_view baseName = name.view();
+        if (reader(baseName, child.get(), result) == ChildOutcome::Stop) {
+            walk.stopped = true;
             return result;
+        }
+        if (baseName == L"Enabled" || baseName == L"Description") {
+            walk.common.push_back({std::move(child), S_OK, baseName == L"Description"});
         }
     }
 }
 
-CRuleBase::ChildOutcome CRuleBase::ReadCommonChild(cMvLog& log, const std::wstring& baseName,
+void CRuleBase::ReadKeptCommonChildren(cMvLog& log, const Walk& walk) {
+    // What a second walk of the same list would do: the element still has
+    // the same children, each with the same name or the same failure.
+    m_descriptions.clear();
+    log.Log(LogLevel::Debug, L"Load rule data from XML.");
+    for (const CommonChild& child : walk.common) {
+        if (FAILED(child.nameResult)) {
+            log.LogHResult(LogLevel::Error, child.nameResult,
+                           L"An error occurred getting base name of child.");
+            continue;
+        }
+        int32_t ignored = 0;
+        if (ReadCommonChild(log, child.description ? L"Description" : L"Enabled", child.node.get(),
+                            ignored) == ChildOutcome::Stop) {
+            return;
+        }
+    }
+    if (FAILED(walk.listEnd)) {
+        log.LogHResult(LogLevel::Error, walk.listEnd, L"An error occurred getting rule data.");
+    }
+}
+
+CRuleBase::ChildOutcome CRuleBase::ReadCommonChild(cMvLog& log, std::wstring_view baseName,
                                                    IXMLDOMNode* child, int32_t& result) {
     if (baseName == L"Enabled") {
         std::wstring text;

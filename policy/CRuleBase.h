@@ -3,6 +3,8 @@
 // and the loading frame that every rule's "Rule" element shares.
 #pragma once
 
+#include "support/cMvComPtr.h"
+
 #include <windows.h>
 #include <msxml.h>
 
@@ -12,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class cMvLog;
@@ -89,21 +92,38 @@ protected:
     // with the next child, or end the load at once with `result` (the common
     // children are then not read).
     enum class ChildOutcome { Next, Stop };
-    using ChildReader = std::function<ChildOutcome(const std::wstring& baseName, IXMLDOMNode* child,
+    using ChildReader = std::function<ChildOutcome(std::wstring_view baseName, IXMLDOMNode* child,
                                                    int32_t& result)>;
     // The frame of every loader: the element must have children, the child
     // list is walked in document order with `reader`, and then the common
-    // children are read. `listFailure` is logged when the list cannot be had,
-    // `loadMessage` (optional) before the walk.
+    // children are read as a second walk of the list would read them: same
+    // lines, same order. The first walk keeps those children, so no node or
+    // name is read twice. `listFailure` is logged when the list cannot be
+    // had, `loadMessage` (optional) before the walk.
     [[nodiscard]] int32_t LoadRuleFrame(cMvLog& log, IXMLDOMNode* ruleElement,
                                         const wchar_t* listFailure, const wchar_t* loadMessage,
                                         const ChildReader& reader);
 
 private:
+    // A child that the common children's pass reads: an "Enabled" or a
+    // "Description" element, or one whose name could not be read.
+    struct CommonChild {
+        resetra::cMvComPtr<IXMLDOMNode> node;
+        HRESULT nameResult;
+        bool description;
+    };
+    // How a walk ended, and what it kept for the common children's pass.
+    struct Walk {
+        bool stopped = false;   // the load ends with the walk's result
+        HRESULT listEnd = S_OK; // a failure of the list after the kept children
+        std::vector<CommonChild> common;
+    };
+
     [[nodiscard]] int32_t WalkChildren(cMvLog& log, IXMLDOMNode* ruleElement,
                                        const wchar_t* listFailure, const wchar_t* loadMessage,
-                                       const ChildReader& reader, bool& stopped);
-    [[nodiscard]] ChildOutcome ReadCommonChild(cMvLog& log, const std::wstring& baseName,
+                                       const ChildReader& reader, Walk& walk);
+    void ReadKeptCommonChildren(cMvLog& log, const Walk& walk);
+    [[nodiscard]] ChildOutcome ReadCommonChild(cMvLog& log, std::wstring_view baseName,
                                                IXMLDOMNode* child, int32_t& result);
 
     bool m_enabled = false;

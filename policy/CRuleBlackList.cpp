@@ -5,12 +5,14 @@
 #include "directory/XmlAttributes.h"
 #include "policy/RuleXml.h"
 #include "regex/CheckStringWithRegEx.h"
+#include "support/cMvBstr.h"
 #include "support/cMvComPtr.h"
 #include "support/cMvLog.h"
 
 #include <cwchar>
 #include <iterator>
 
+using resetra::cMvBstr;
 using resetra::cMvComPtr;
 
 namespace {
@@ -109,7 +111,7 @@ int32_t CRuleBlackList::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const
     m_items.clear();
     const int32_t result = LoadRuleFrame(
         log, ruleElement, L"An error occurred getting rule data.", L"Load rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             return name == L"Blacklist" ? ReadBlacklist(log, child, result) : ChildOutcome::Next;
         });
     // The last interpretation read holds for all items; one the test does not
@@ -166,14 +168,14 @@ CRuleBase::ChildOutcome CRuleBlackList::ReadBlacklist(cMvLog& log, IXMLDOMNode* 
         if (hr == S_FALSE || !item) {
             return ChildOutcome::Next;
         }
-        std::wstring name;
+        cMvBstr name;
         hr = GetNodeBaseName(item.get(), name);
         if (FAILED(hr)) {
             log.LogHResult(LogLevel::Error, hr, L"An error occurred getting base name of child.");
             result = hr;
             continue;
         }
-        if (name != L"Item") {
+        if (name.view() != L"Item") {
             continue;
         }
         std::wstring text;

@@ -140,7 +140,7 @@ int32_t CRuleHistoryMinimumAge::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElemen
                                             const wchar_t* documentVersion) {
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting minimum password age rule data.", nullptr,
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name != L"MinimumAge") {
                 return ChildOutcome::Next;
             }

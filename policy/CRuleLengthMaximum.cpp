@@ -51,7 +51,7 @@ int32_t CRuleLengthMaximum::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, c
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting maximum length rule data.",
         L"Load maximum length rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name != L"MaximumLength") {
                 return ChildOutcome::Next;
             }

@@ -54,7 +54,7 @@ int32_t CRuleLengthMinimum::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, c
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting minimum length rule data.",
         L"Load minimum length rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name != L"MinimumLength") {
                 return ChildOutcome::Next;
             }

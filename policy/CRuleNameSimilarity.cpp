@@ -165,7 +165,7 @@ int32_t CRuleNameSimilarity::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, 
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting similarity rule data.",
         L"Load similarity rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name == L"UsernameRatio") {
                 result = ReadRatioElement(log, child, m_loginCheck, m_loginRatio);
                 if (result != 0) {

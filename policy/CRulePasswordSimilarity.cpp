@@ -56,7 +56,7 @@ int32_t CRulePasswordSimilarity::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleEleme
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting similarity rule data.",
         L"Load similarity rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name != L"PasswordRatio") {
                 return ChildOutcome::Next;
             }

@@ -147,7 +147,7 @@ int32_t CRuleRegex::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const wch
     m_data.clear();
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting rule data.", L"Load rule data from XML.",
-        [&](const std::wstring& name, IXMLDOMNode* child, int32_t& result) {
+        [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {
             if (name == L"Regex") {
                 return ReadRegex(log, child, result);
             }

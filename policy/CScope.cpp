@@ -247,14 +247,15 @@ int32_t CScope::LoadFromXML(cMvLog& log, IXMLDOMNode* element) {
 
     bool stopped = false;
     hr = ForEachChild(children.get(), [&](IXMLDOMNode* child) {
-        std::wstring baseName;
-        const HRESULT nameResult = GetNodeBaseName(child, baseName);
+        cMvBstr name;
+        const HRESULT nameResult = GetNodeBaseName(child, name);
         if (FAILED(nameResult)) {
             log.LogHResult(LogLevel::Error, nameResult,
                            L"An error occurred getting base name of child.");
             result = nameResult;
             return true;
         }
+        const std::wstring_view baseName = name.view();
         struct NameField {
             const wchar_t* element;
             std::wstring CScope::*field;
@@ -325,14 +326,15 @@ int32_t CScope::LoadGroupsFromXML(cMvLog& log, IXMLDOMNode* element) {
     int32_t result = 0;
     bool stopped = false;
     hr = ForEachChild(children.get(), [&](IXMLDOMNode* child) {
-        std::wstring baseName;
-        const HRESULT nameResult = GetNodeBaseName(child, baseName);
+        cMvBstr name;
+        const HRESULT nameResult = GetNodeBaseName(child, name);
         if (FAILED(nameResult)) {
             log.LogHResult(LogLevel::Error, nameResult,
                            L"An error occurred getting base name of child.");
             result = nameResult;
             return true;
         }
+        const std::wstring_view baseName = name.view();
         if (baseName != L"Group") {
             return true;
         }

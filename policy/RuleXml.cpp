@@ -66,14 +66,8 @@ bool ParseFloatText(const wchar_t* text, float& value) {
     return true;
 }
 
-HRESULT GetNodeBaseName(IXMLDOMNode* node, std::wstring& name) {
-    cMvBstr text;
-    const HRESULT hr = node->get_baseName(text.put());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    name.assign(text.c_str(), text.length());
-    return hr;
+HRESULT GetNodeBaseName(IXMLDOMNode* node, cMvBstr& name) {
+    return node->get_baseName(name.put());
 }
 
 HRESULT GetNodeText(IXMLDOMNode* node, std::wstring& text) {

@@ -3,6 +3,8 @@
 // which are stricter than the C runtime's conversions they end in.
 #pragma once
 
+#include "support/cMvBstr.h"
+
 #include <windows.h>
 #include <msxml.h>
 
@@ -18,8 +20,9 @@
 // characters; converted in double precision and narrowed to float.
 [[nodiscard]] bool ParseFloatText(const wchar_t* text, float& value);
 
-// The node's name without a namespace prefix.
-[[nodiscard]] HRESULT GetNodeBaseName(IXMLDOMNode* node, std::wstring& name);
+// The node's name without a namespace prefix, as MSXML hands it out: walks
+// compare it through `view()` and copy nothing.
+[[nodiscard]] HRESULT GetNodeBaseName(IXMLDOMNode* node, resetra::cMvBstr& name);
 // The text of the node and of everything below it.
 [[nodiscard]] HRESULT GetNodeText(IXMLDOMNode* node, std::wstring& text);
 

@@ -6,6 +6,7 @@
 #include <oleauto.h>
 
 #include <string>
+#include <string_view>
 
 namespace resetra {
 
@@ -30,6 +31,8 @@ public:
     // Never null: an absent BSTR reads as L"".
     [[nodiscard]] const wchar_t* c_str() const noexcept { return m_value ? m_value : L""; }
     [[nodiscard]] size_t length() const noexcept { return m_value ? SysStringLen(m_value) : 0; }
+    // The whole string, embedded NULs included, without a copy.
+    [[nodiscard]] std::wstring_view view() const noexcept { return {c_str(), length()}; }
 
 private:
     BSTR m_value = nullptr;
