@@ -1,8 +1,8 @@
 // Window helpers of the dialog extensions.
 #include "dialogs/WindowHelpers.h"
 
-#include "gina/cMvGINARegistry.h"
 #include "support/RegistryKeys.h"
+#include "support/cMvGINARegistry.h"
 
 bool ScreenRectToClient(HWND window, RECT& rectangle) noexcept {
     POINT topLeft{rectangle.left, rectangle.top};
@@ -45,7 +45,8 @@ void DrawFocusFrame(HWND control, HWND parent, HDC dc) noexcept {
 }
 } // namespace
 
-LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
     const HWND parent = GetParent(window);
     const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if ((message == WM_SETFOCUS || message == WM_KILLFOCUS) && parent != nullptr) {

@@ -17,7 +17,8 @@ void CenterOnScreen(HWND window) noexcept;
 // Window procedure for a static control that is a tab stop: draws a focus
 // frame around it while it has the keyboard focus. The control's previous
 // procedure is kept in its GWLP_USERDATA.
-LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK FocusFrameWndProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept;
 
 // Puts `procedure` on `control`, keeping the previous one in the control's
 // user data for the procedure to call.

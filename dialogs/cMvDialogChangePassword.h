@@ -6,6 +6,8 @@
 
 class cMvDialogChangePassword : public cMvGINADialog {
 public:
+    using cMvGINADialog::cMvGINADialog;
+
     [[nodiscard]] LONG PrepareDialog(DLGPROC ginaDialogProc) noexcept {
         SetGinaDialogProc(ginaDialogProc);
         return 0;

@@ -4,17 +4,15 @@
 #include "dialogs/cMvDialogError.h"
 
 #include "dialogs/WindowHelpers.h"
-#include "gina/GinaProcess.h"
-#include "gina/LocalizedText.h"
-#include "gina/cMvGINAChain.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/CatchAll.h"
 #include "support/RegistryKeys.h"
+#include "support/cMvGINARegistry.h"
 
 namespace {
 
 // A translated label may be longer than the box the resource gives it: widen
 // the check box towards the OK button rather than cut the label off.
-void FitCheckBoxToLabel(HWND dialog, HWND checkBox) noexcept {
+void FitCheckBoxToLabel(HWND dialog, HWND checkBox) {
     const HWND ok = GetDlgItem(dialog, IDOK);
     RECT box{};
     RECT okRect{};
@@ -75,13 +73,13 @@ int cMvDialogError::Show() noexcept {
     if (dontShow != 0 || show == 0) {
         return -1;
     }
-    return Chain().CallWinlogonDialogBoxParam(LibraryInstance(), MAKEINTRESOURCEW(DialogResource),
-                                              nullptr, &ErrorDialogThunk,
-                                              reinterpret_cast<LPARAM>(this));
+    return m_services.CallWinlogonDialogBoxParam(m_services.ResourceModule(),
+                                                 MAKEINTRESOURCEW(DialogResource), nullptr,
+                                                 &ErrorDialogThunk, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam) {
+                                                  LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<cMvDialogError*>(lParam);
         if (dialog != nullptr) {
@@ -98,7 +96,15 @@ INT_PTR CALLBACK cMvDialogError::ErrorDialogThunk(HWND window, UINT message, WPA
     return dialog->DialogProc(window, message, wParam, lParam);
 }
 
-INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                   LPARAM lParam) noexcept {
+    return resetra::CatchAll(
+        m_services.ExceptionReport(L"cMvDialogError::DialogProc"),
+        [&] { return HandleMessage(window, message, wParam, lParam); },
+        [&]() noexcept { return cMvGINADialog::DialogProc(window, message, wParam, lParam); });
+}
+
+INT_PTR cMvDialogError::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
         SetWindowTextW(window, m_title.c_str());
@@ -107,7 +113,7 @@ INT_PTR cMvDialogError::DialogProc(HWND window, UINT message, WPARAM wParam, LPA
         SetWindowTextW(text, m_text.c_str());
         SetDefaultGuiFont(text);
         const HWND checkBox = GetDlgItem(window, CheckBoxControl);
-        SetWindowTextW(checkBox, LocalizedText(TextKeys::ErrorDialogCheckBoxText).c_str());
+        SetWindowTextW(checkBox, m_services.Text(TextKeys::ErrorDialogCheckBoxText).c_str());
         SetDefaultGuiFont(checkBox);
         FitCheckBoxToLabel(window, checkBox);
         if (m_tabMode == 1) {

@@ -9,6 +9,8 @@
 
 class cMvDialogError : public cMvGINADialog {
 public:
+    using cMvGINADialog::cMvGINADialog;
+
     static constexpr int DialogResource = 107;
     static constexpr int IconResource = 109;
     static constexpr int MessageControl = 1004;
@@ -19,12 +21,14 @@ public:
     // The dialog's result (1 after OK), or -1 when nothing was shown.
     int Show() noexcept;
 
-    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
     static INT_PTR CALLBACK ErrorDialogThunk(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+                                             LPARAM lParam) noexcept;
 
 private:
+    INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
     DWORD m_tabMode = 0;
     std::wstring m_title;
     std::wstring m_text;

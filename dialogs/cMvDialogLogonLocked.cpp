@@ -1,23 +1,25 @@
-// The forgot-password group of the logon and locked dialogs: enabling checks,
-// layout measured with the dialog's font, and the reset wizard started on
-// "WinSta0\Winlogon" while the dialog is hidden. The wait for the wizard keeps
-// answering sent messages, so a wizard that broadcasts cannot deadlock it.
+// The forgot-password group of the logon and locked dialogs: enabling at
+// preparation, controls created after the chained GINA initialised the
+// dialog, painting of the icon and the focus frame, the OK button's enabled
+// state mirrored onto the group, and the wizard started while the dialog is
+// hidden. Geometry, enabling rules and the wizard's process live beside it.
 #include "dialogs/cMvDialogLogonLocked.h"
 
+#include "dialogs/ExtensionEnabling.h"
+#include "dialogs/ForgotPasswordLayout.h"
+#include "dialogs/ResetWizardStart.h"
 #include "dialogs/WindowHelpers.h"
-#include "gina/GinaProcess.h"
-#include "gina/LocalizedText.h"
-#include "gina/cMvGINAChain.h"
-#include "gina/cMvGINALog.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/CatchAll.h"
 #include "support/RegistryKeys.h"
+#include "support/cMvGINARegistry.h"
 
-#include <cwctype>
-#include <vector>
+#include <optional>
 
 namespace {
 
-const wchar_t* const kWizardFileName = L"ResetraReset.exe";
+// The OK button's own procedure, kept on the button while ours is on it, so
+// that it is reached even when no extension has the dialog open.
+const wchar_t* const kOkButtonProcProperty = L"Resetra.OkButtonProc";
 
 constexpr int kLogonUserControl = 1502;
 constexpr int kLogonDomainControl = 1504;
@@ -28,20 +30,11 @@ constexpr int kLockedDomainControl = 1956;
 // no other way to find it.
 cMvDialogLogonLocked* g_open = nullptr;
 
-bool ContainsIgnoringCase(const std::wstring& text, const wchar_t* part) {
-    std::wstring lowerText = text;
-    std::wstring lowerPart = part;
-    for (auto* s : {&lowerText, &lowerPart}) {
-        for (wchar_t& c : *s) {
-            c = static_cast<wchar_t>(towlower(c));
-        }
-    }
-    return lowerText.find(lowerPart) != std::wstring::npos;
-}
-
 struct TypedNames {
+    cMvWinlogonServices& services;
     std::wstring user;
     std::wstring domain;
+    bool failed = false;
 };
 
 std::wstring WindowText(HWND window) {
@@ -52,17 +45,39 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
-BOOL CALLBACK CollectTypedNames(HWND child, LPARAM parameter) {
+BOOL CALLBACK CollectTypedNames(HWND child, LPARAM parameter) noexcept {
     auto* names = reinterpret_cast<TypedNames*>(parameter);
-    const int id = GetDlgCtrlID(child);
-    if (id == kLogonUserControl || id == kLockedUserControl) {
-        names->user = WindowText(child);
-    } else if ((id == kLogonDomainControl || id == kLockedDomainControl) &&
-               IsWindowEnabled(child)) {
-        names->domain = WindowText(child);
-    }
-    return TRUE;
+    return resetra::CatchAll(
+        names->services.ExceptionReport(L"CollectTypedNames"),
+        [&] {
+            const int id = GetDlgCtrlID(child);
+            if (id == kLogonUserControl || id == kLockedUserControl) {
+                names->user = WindowText(child);
+            } else if ((id == kLogonDomainControl || id == kLockedDomainControl) &&
+                       IsWindowEnabled(child)) {
+                names->domain = WindowText(child);
+            }
+            return TRUE;
+        },
+        [names]() noexcept {
+            names->failed = true;
+            return FALSE;
+        });
 }
+
+// Hides a window for the life of the object: shown again on every way out.
+class HiddenWhileInScope {
+public:
+    explicit HiddenWhileInScope(HWND window) noexcept : m_window(window) {
+        ShowWindow(m_window, SW_HIDE);
+    }
+    ~HiddenWhileInScope() { ShowWindow(m_window, SW_SHOW); }
+    HiddenWhileInScope(const HiddenWhileInScope&) = delete;
+    HiddenWhileInScope& operator=(const HiddenWhileInScope&) = delete;
+
+private:
+    HWND m_window;
+};
 
 } // namespace
 
@@ -72,144 +87,90 @@ cMvDialogLogonLocked::~cMvDialogLogonLocked() {
     }
 }
 
-LONG cMvDialogLogonLocked::PrepareDialog(DLGPROC ginaDialogProc) noexcept {
+LONG cMvDialogLogonLocked::PrepareDialog(DLGPROC ginaDialogProc) {
     SetGinaDialogProc(ginaDialogProc);
-    cMvGINALog& log = StubLog();
     cMvGINARegistry registry;
     const LONG connected = registry.Connect(nullptr, HKEY_LOCAL_MACHINE);
     if (connected != 0) {
-        log.Write(cMvGINALog::LevelError, L"Error connecting to registry. Errorcode %ld.",
-                  connected);
+        m_services.WriteLog(cMvWinlogonServices::LevelError,
+                            L"Error connecting to registry. Errorcode %ld.", connected);
         return connected;
     }
     DWORD policy = 1;
     LONG code = registry.GetDword(kWizardsPolicyKey, L"GINAEnabled", policy);
     if (code != 0) {
         policy = 1;
-        log.Write(cMvGINALog::LevelError,
-                  L"Error getting policy value '%s' from registry. Errorcode %ld.", L"GINAEnabled",
-                  code);
+        m_services.WriteLog(cMvWinlogonServices::LevelError,
+                            L"Error getting policy value '%s' from registry. Errorcode %ld.",
+                            L"GINAEnabled", code);
     }
     DWORD local = 0;
     code = registry.GetDword(kResetraGinaKey, L"GINAEnabled", local);
     if (code != 0) {
         local = 0;
-        log.Write(cMvGINALog::LevelError, L"Error getting value '%s' from registry. Errorcode %ld.",
-                  L"GINAEnabled", code);
+        m_services.WriteLog(cMvWinlogonServices::LevelError,
+                            L"Error getting value '%s' from registry. Errorcode %ld.",
+                            L"GINAEnabled", code);
     }
     bool vexaWithMarrow = false;
-    code = IsVexaWithMarrowActive(registry, vexaWithMarrow);
+    code = IsVexaWithMarrowActive(m_services, registry, vexaWithMarrow);
     if (code != 0) {
-        log.Write(cMvGINALog::LevelError,
-                  L"Error determining if Vexa was installed in combination with Marrow GINA. "
-                  L"Errorcode %ld.",
-                  code);
+        m_services.WriteLog(
+            cMvWinlogonServices::LevelError,
+            L"Error determining if Vexa was installed in combination with Marrow GINA. "
+            L"Errorcode %ld.",
+            code);
     }
     m_enabled = 0;
     if (local != 0 && policy != 0 && !vexaWithMarrow) {
-        log.Write(cMvGINALog::LevelInformation, L"Enabling Resetra functionality.");
+        m_services.WriteLog(cMvWinlogonServices::LevelInformation,
+                            L"Enabling Resetra functionality.");
         m_enabled = 1;
     }
     return 0;
 }
 
-LONG cMvDialogLogonLocked::IsProductInstalled(cMvGINARegistry& registry, const wchar_t* name,
-                                              bool& installed) {
-    installed = false;
-    std::vector<std::wstring> products;
-    const LONG code = registry.GetMultiString(kExtensionsKey, L"Installed Products", products);
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-        return 0;
-    }
-    if (code != 0) {
-        StubLog().Write(cMvGINALog::LevelError, L"Error getting installed products. Errorcode %ld.",
-                        code);
-        return code;
-    }
-    for (const std::wstring& product : products) {
-        if (lstrcmpiW(product.c_str(), name) == 0) {
-            installed = true;
-        }
-    }
-    return 0;
-}
-
-LONG cMvDialogLogonLocked::IsVexaWithMarrowActive(cMvGINARegistry& registry, bool& active) {
-    active = false;
-    cMvGINALog& log = StubLog();
-    DWORD policy = 0;
-    bool policySet = true;
-    LONG code = registry.GetDword(kVexaGinaPolicyKey, L"GinaEnabled", policy);
-    if (code != 0) {
-        policySet = false;
-        log.Write(cMvGINALog::LevelError,
-                  L"Error getting policy value '%s' from registry. Errorcode %ld.", L"GinaEnabled",
-                  code);
-    }
-    DWORD local = 0;
-    code = registry.GetDword(kVexaGinaLocalKey, L"GinaEnabled", local);
-    if (code != 0) {
-        local = 0;
-        log.Write(cMvGINALog::LevelError, L"Error getting value '%s' from registry. Errorcode %ld.",
-                  L"GinaEnabled", code);
-    }
-    bool marrow = false;
-    code = IsProductInstalled(registry, L"Marrow", marrow);
-    if (code != 0) {
-        marrow = false;
-        log.Write(cMvGINALog::LevelError,
-                  L"Error getting detecting Marrow extension. Errorcode %ld.", code);
-    }
-    bool offline = false;
-    const LONG lastCode = IsProductInstalled(registry, L"Resetra Offline", offline);
-    if (lastCode != 0) {
-        offline = false;
-        log.Write(cMvGINALog::LevelError,
-                  L"Error getting detected Resetra Offline extension. Errorcode %ld.", lastCode);
-    }
-    bool vexaEnabled = false;
-    if (policySet && policy == 1) {
-        vexaEnabled = true;
-    } else if (!(policySet && policy == 0)) {
-        vexaEnabled = local != 0;
-    }
-    if (vexaEnabled && (marrow || offline)) {
-        log.Write(cMvGINALog::LevelInformation, L"Vexa and Marrow GINA active.");
-        active = true;
-    }
-    return lastCode;
-}
-
-INT_PTR cMvDialogLogonLocked::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR cMvDialogLogonLocked::DialogProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept {
     const INT_PTR result = cMvGINADialog::DialogProc(window, message, wParam, lParam);
     if (m_enabled == 0) {
         return result;
     }
+    // The chained GINA has had the message; a failure of ours keeps its answer.
+    return resetra::CatchAll(
+        m_services.ExceptionReport(L"cMvDialogLogonLocked::DialogProc"),
+        [&] { return Extend(window, message, wParam, lParam, result); },
+        [result]() noexcept { return result; });
+}
+
+INT_PTR cMvDialogLogonLocked::Extend(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     INT_PTR result) {
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window);
-        return result;
+        break;
     case WM_SIZE:
         Layout(window);
-        return result;
+        break;
     case WM_PAINT:
         OnPaint(window);
-        return result;
+        break;
     case WM_COMMAND:
         // The button has no control identifier of its own; its handle tells
         // its clicks from those of a GINA control with identifier 0.
-        if (m_button != nullptr && reinterpret_cast<HWND>(lParam) == m_button &&
+        if (m_button && reinterpret_cast<HWND>(lParam) == m_button.get() &&
             HIWORD(wParam) == BN_CLICKED) {
             StartResetWizard(window);
             return 1;
         }
-        return result;
+        break;
     case WM_DESTROY:
         OnDestroy();
-        return result;
+        break;
     default:
-        return result;
+        break;
     }
+    return result;
 }
 
 void cMvDialogLogonLocked::OnInitDialog(HWND dialog) {
@@ -226,109 +187,70 @@ void cMvDialogLogonLocked::OnInitDialog(HWND dialog) {
     }
     m_okButton = GetDlgItem(dialog, IDOK);
     if (m_okButton != nullptr) {
-        m_okButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            m_okButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OkButtonWndProc)));
+        const LONG_PTR previous = GetWindowLongPtrW(m_okButton, GWLP_WNDPROC);
+        if (SetPropW(m_okButton, kOkButtonProcProperty, reinterpret_cast<HANDLE>(previous))) {
+            SetWindowLongPtrW(m_okButton, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(&OkButtonWndProc));
+        }
     }
 
-    int h = 0;
-    if (HDC dc = GetDC(dialog)) {
-        h = TextHeight(dc, dialog);
-        ReleaseDC(dialog, dc);
-    }
+    m_textContent = m_services.Text(TextKeys::LogonDialogText);
     RECT window{};
     if (GetWindowRect(dialog, &window)) {
-        const int growth = h > 32 ? h + 62 : 94;
         MoveWindow(dialog, window.left, window.top, window.right - window.left,
-                   window.bottom - window.top + growth, TRUE);
+                   window.bottom - window.top + DialogGrowth(MeasureText(dialog)), TRUE);
     }
 
-    const HINSTANCE instance = LibraryInstance();
-    m_groupBox = CreateWindowExW(0, L"BUTTON", L"", 0x50000007, 0, 0, 0, 0, dialog, nullptr,
-                                 instance, nullptr);
-    const std::wstring buttonText = LocalizedText(TextKeys::ForgotMyPasswordButton);
-    m_button = CreateWindowExW(0, L"BUTTON", buttonText.c_str(), 0x50010000, 0, 0, 0, 0, dialog,
-                               nullptr, instance, nullptr);
-    const std::wstring text = LocalizedText(TextKeys::LogonDialogText);
-    m_text =
-        CreateWindowExW(0, L"STATIC", text.c_str(), 0x50000000 | (m_tabMode == 1 ? WS_TABSTOP : 0),
-                        0, 0, 0, 0, dialog, nullptr, instance, nullptr);
-    m_icon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IconResource), IMAGE_ICON, 32, 32, LR_VGACOLOR));
-    if (m_tabMode == 1 && m_text != nullptr) {
-        SubclassKeepingPrevious(m_text, &TextFocusWndProc);
-        SetWindowPos(m_button, m_text, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HINSTANCE instance = m_services.ResourceModule();
+    m_groupBox.reset(CreateWindowExW(0, L"BUTTON", L"", 0x50000007, 0, 0, 0, 0, dialog, nullptr,
+                                     instance, nullptr));
+    m_button.reset(CreateWindowExW(0, L"BUTTON",
+                                   m_services.Text(TextKeys::ForgotMyPasswordButton).c_str(),
+                                   0x50010000, 0, 0, 0, 0, dialog, nullptr, instance, nullptr));
+    m_text.reset(CreateWindowExW(0, L"STATIC", m_textContent.c_str(),
+                                 0x50000000 | (m_tabMode == 1 ? WS_TABSTOP : 0), 0, 0, 0, 0, dialog,
+                                 nullptr, instance, nullptr));
+    m_icon.reset(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IconResource), IMAGE_ICON, 32, 32, LR_VGACOLOR)));
+    if (m_tabMode == 1 && m_text) {
+        SubclassKeepingPrevious(m_text.get(), &TextFocusWndProc);
+        SetWindowPos(m_button.get(), m_text.get(), 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    SetDefaultGuiFont(m_text);
-    SetDefaultGuiFont(m_button);
+    SetDefaultGuiFont(m_text.get());
+    SetDefaultGuiFont(m_button.get());
     if (m_okButton != nullptr && !IsWindowEnabled(m_okButton)) {
-        EnableWindow(m_text, FALSE);
-        EnableWindow(m_button, FALSE);
+        EnableWindow(m_text.get(), FALSE);
+        EnableWindow(m_button.get(), FALSE);
     }
     Layout(dialog);
 }
 
-int cMvDialogLogonLocked::TextHeight(HDC dc, HWND dialog) {
-    const HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    int height = 0;
-    RECT group{};
-    if (GroupRect(0, dialog, 0, group)) {
-        const std::wstring text = LocalizedText(TextKeys::LogonDialogText);
-        RECT measure{0, 0, (group.right - group.left) - 89, 0};
-        height = DrawTextW(dc, text.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK);
+int cMvDialogLogonLocked::MeasureText(HWND dialog, HDC dc) const noexcept {
+    if (dc != nullptr) {
+        return TextHeight(dc, dialog, m_textContent.c_str());
     }
-    SelectObject(dc, previous);
+    int height = 0;
+    if (HDC own = GetDC(dialog)) {
+        height = TextHeight(own, dialog, m_textContent.c_str());
+        ReleaseDC(dialog, own);
+    }
     return height;
 }
 
-bool cMvDialogLogonLocked::GroupRect(DWORD positionMode, HWND dialog, int textHeight,
-                                     RECT& rectangle) {
-    RECT r{};
-    if (!GetWindowRect(dialog, &r) || !ScreenRectToClient(dialog, r)) {
-        return false;
-    }
-    const int cyEdge = GetSystemMetrics(SM_CYEDGE);
-    const int cxEdge = GetSystemMetrics(SM_CXEDGE);
-    const HWND ok = positionMode == 1 ? GetDlgItem(dialog, IDOK) : nullptr;
-    if (ok != nullptr) {
-        RECT okRect{};
-        if (!GetWindowRect(ok, &okRect) || !ScreenRectToClient(dialog, okRect)) {
-            return false;
-        }
-        r.top = okRect.bottom + 5 - cyEdge;
-        r.bottom = r.top + 99 - cyEdge;
-        if (textHeight > 32) {
-            r.bottom += textHeight - 32;
-        }
-    } else {
-        r.bottom -= cyEdge + 5;
-        r.top = r.bottom - 89;
-        if (textHeight > 32) {
-            r.top -= textHeight - 32;
-        }
-    }
-    r.left += cxEdge + 5;
-    r.right -= cxEdge + 5;
-    rectangle = r;
-    return true;
-}
-
 void cMvDialogLogonLocked::Layout(HWND dialog) {
-    int h = 0;
-    if (HDC dc = GetDC(dialog)) {
-        h = TextHeight(dc, dialog);
-        ReleaseDC(dialog, dc);
-    }
+    const int h = MeasureText(dialog);
     RECT r{};
     if (!GroupRect(m_positionMode, dialog, h, r)) {
         return;
     }
-    auto place = [](HWND control, int x, int y, int width, int height) {
-        if (control == nullptr) {
+    auto place = [](const resetra::UniqueHWnd& control, int x, int y, int width, int height) {
+        if (!control) {
             return;
         }
-        ShowWindow(control, SW_HIDE);
-        MoveWindow(control, x, y, width, height, FALSE);
-        ShowWindow(control, SW_SHOW);
+        ShowWindow(control.get(), SW_HIDE);
+        MoveWindow(control.get(), x, y, width, height, FALSE);
+        ShowWindow(control.get(), SW_SHOW);
     };
     place(m_groupBox, r.left, r.top, r.right - r.left, r.bottom - r.top);
     place(m_text, r.left + 79, r.top + 20, (r.right - r.left) - 89, h);
@@ -341,19 +263,15 @@ void cMvDialogLogonLocked::OnPaint(HWND dialog) {
     if (dc == nullptr) {
         return;
     }
-    if (m_icon != nullptr) {
-        const int h = TextHeight(dc, dialog);
-        RECT r{};
-        if (GroupRect(m_positionMode, dialog, h, r)) {
-            const bool disabled = m_text != nullptr && !IsWindowEnabled(m_text);
-            DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_icon), 0, r.left + 23,
+    const int h = MeasureText(dialog, dc);
+    RECT r{};
+    if (GroupRect(m_positionMode, dialog, h, r)) {
+        if (m_icon) {
+            const bool disabled = m_text && !IsWindowEnabled(m_text.get());
+            DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_icon.get()), 0, r.left + 23,
                        r.top + h / 2 + 4, 32, 32, DST_ICON | (disabled ? DSS_DISABLED : 0));
         }
-    }
-    if (m_text != nullptr && GetFocus() == m_text) {
-        const int h = TextHeight(dc, dialog);
-        RECT r{};
-        if (GroupRect(m_positionMode, dialog, h, r)) {
+        if (m_text && GetFocus() == m_text.get()) {
             RECT frame{r.left + 78, r.top + 19, r.right - 9, r.top + 19 + h + 2};
             DrawFocusRect(dc, &frame);
         }
@@ -361,22 +279,17 @@ void cMvDialogLogonLocked::OnPaint(HWND dialog) {
     EndPaint(dialog, &paint);
 }
 
-void cMvDialogLogonLocked::OnDestroy() {
-    if (m_okButton != nullptr && m_okButtonProc != nullptr && IsWindow(m_okButton)) {
-        SetWindowLongPtrW(m_okButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_okButtonProc));
-    }
-    for (HWND* control : {&m_groupBox, &m_button, &m_text}) {
-        if (*control != nullptr) {
-            DestroyWindow(*control);
-            *control = nullptr;
+void cMvDialogLogonLocked::OnDestroy() noexcept {
+    if (m_okButton != nullptr && IsWindow(m_okButton)) {
+        if (const HANDLE previous = RemovePropW(m_okButton, kOkButtonProcProperty)) {
+            SetWindowLongPtrW(m_okButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         }
     }
-    if (m_icon != nullptr) {
-        DestroyIcon(m_icon);
-        m_icon = nullptr;
-    }
+    m_groupBox.reset();
+    m_button.reset();
+    m_text.reset();
+    m_icon.reset();
     m_okButton = nullptr;
-    m_okButtonProc = nullptr;
     m_window = nullptr;
     if (g_open == this) {
         g_open = nullptr;
@@ -384,21 +297,24 @@ void cMvDialogLogonLocked::OnDestroy() {
 }
 
 LRESULT CALLBACK cMvDialogLogonLocked::OkButtonWndProc(HWND window, UINT message, WPARAM wParam,
-                                                       LPARAM lParam) {
-    cMvDialogLogonLocked* self = g_open;
-    if (self == nullptr || self->m_okButtonProc == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_ENABLE) {
-        EnableWindow(self->m_text, static_cast<BOOL>(wParam));
-        EnableWindow(self->m_button, static_cast<BOOL>(wParam));
+                                                       LPARAM lParam) noexcept {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kOkButtonProcProperty));
+    const cMvDialogLogonLocked* self = g_open;
+    if (message == WM_ENABLE && self != nullptr && self->m_okButton == window) {
+        EnableWindow(self->m_text.get(), static_cast<BOOL>(wParam));
+        EnableWindow(self->m_button.get(), static_cast<BOOL>(wParam));
         InvalidateRect(GetParent(window), nullptr, TRUE);
     }
-    return CallWindowProcW(self->m_okButtonProc, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        RemovePropW(window, kOkButtonProcProperty);
+    }
+    // The property is set before this procedure goes on, so it is never
+    // missing while the procedure runs.
+    return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK cMvDialogLogonLocked::TextFocusWndProc(HWND window, UINT message, WPARAM wParam,
-                                                        LPARAM lParam) {
+                                                        LPARAM lParam) noexcept {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
         InvalidateRect(GetParent(window), nullptr, TRUE);
     }
@@ -407,7 +323,6 @@ LRESULT CALLBACK cMvDialogLogonLocked::TextFocusWndProc(HWND window, UINT messag
 }
 
 void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
-    const cMvGINAChain& chain = Chain();
     std::optional<std::wstring> path;
     cMvGINARegistry registry;
     LONG code = registry.Connect(nullptr, HKEY_LOCAL_MACHINE);
@@ -415,92 +330,21 @@ void cMvDialogLogonLocked::StartResetWizard(HWND dialog) {
         code = registry.GetString(kResetWizardKey, L"Reset Wizard Location", path);
     }
     if (code != 0 || !path) {
-        std::wstring text = LocalizedText(TextKeys::ErrorDialogText);
-        std::wstring title = LocalizedText(TextKeys::ErrorDialogTitleRegistry);
-        (void)chain.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
+        std::wstring text = m_services.Text(TextKeys::ErrorDialogText);
+        std::wstring title = m_services.Text(TextKeys::ErrorDialogTitleRegistry);
+        (void)m_services.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
         return;
     }
-    TypedNames names;
+    TypedNames names{m_services, {}, {}};
     EnumChildWindows(dialog, &CollectTypedNames, reinterpret_cast<LPARAM>(&names));
-    ShowWindow(dialog, SW_HIDE);
-    if (RunResetWizard(*path, names.domain, names.user) != 0) {
-        std::wstring text = LocalizedText(TextKeys::ErrorDialogText);
-        std::wstring title = LocalizedText(TextKeys::ErrorDialogTitleStartResetWizard);
-        (void)chain.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
+    if (names.failed) {
+        // Without the names typed so far the wizard would start for nobody.
+        return;
     }
-    ShowWindow(dialog, SW_SHOW);
-}
-
-std::wstring cMvDialogLogonLocked::QuoteArgument(const std::wstring& argument) {
-    // The rules programs use to split their command line: backslashes are
-    // literal unless they precede a quote; 2n backslashes + quote give n
-    // backslashes and end the argument, 2n+1 give n and a literal quote.
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') {
-            quoted.append(backslashes * 2 + 1, L'\\');
-        } else {
-            quoted.append(backslashes, L'\\');
-        }
-        backslashes = 0;
-        quoted += c;
+    const HiddenWhileInScope hidden(dialog);
+    if (RunResetWizard(m_services, *path, names.domain, names.user) != 0) {
+        std::wstring text = m_services.Text(TextKeys::ErrorDialogText);
+        std::wstring title = m_services.Text(TextKeys::ErrorDialogTitleStartResetWizard);
+        (void)m_services.WinlogonMessageBox(dialog, text.data(), title.data(), MB_ICONERROR);
     }
-    quoted.append(backslashes * 2, L'\\');
-    quoted += L'"';
-    return quoted;
-}
-
-std::wstring cMvDialogLogonLocked::BuildWizardCommandLine(const std::wstring& path,
-                                                          const std::wstring& domain,
-                                                          const std::wstring& user) {
-    // The program name is taken up to the next quote without escapes; a path
-    // cannot hold a quote.
-    return L"\"" + path + L"\" " + QuoteArgument(domain) + L" " + QuoteArgument(user);
-}
-
-LONG cMvDialogLogonLocked::RunResetWizard(const std::wstring& path, const std::wstring& domain,
-                                          const std::wstring& user) {
-    if (!ContainsIgnoringCase(path, kWizardFileName)) {
-        StubLog().Write(cMvGINALog::LevelWarning,
-                        L"Reset Wizard location '%s' does not name %s; the wizard is not started.",
-                        path.c_str(), kWizardFileName);
-        return 0;
-    }
-    std::wstring commandLine = BuildWizardCommandLine(path, domain, user);
-    wchar_t desktop[] = L"WinSta0\\Winlogon";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = desktop;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    // No handle of Winlogon's is inherited by a program on the secure desktop.
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        const LONG code = static_cast<LONG>(GetLastError());
-        StubLog().Write(cMvGINALog::LevelError, L"Error starting Reset Wizard. Errorcode %ld.",
-                        code);
-        return code;
-    }
-    resetra::UniqueKernelHandle processHandle(process.hProcess);
-    resetra::UniqueKernelHandle threadHandle(process.hThread);
-    // Answer messages sent to this thread while waiting (a wizard that
-    // broadcasts a setting change waits for every top-level window), but
-    // dispatch no input to the hidden dialog.
-    for (;;) {
-        const DWORD wait =
-            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (wait == WAIT_OBJECT_0 + 1) {
-            MSG message;
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            continue;
-        }
-        break;
-    }
-    return 0;
 }

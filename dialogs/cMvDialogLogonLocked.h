@@ -9,54 +9,42 @@
 
 #include <string>
 
-class cMvGINARegistry;
-
 class cMvDialogLogonLocked : public cMvGINADialog {
 public:
     static constexpr int IconResource = 101;
 
-    cMvDialogLogonLocked() noexcept = default;
+    using cMvGINADialog::cMvGINADialog;
     ~cMvDialogLogonLocked() override;
 
     // Reads the enabling switches; run before each showing of either dialog.
-    [[nodiscard]] LONG PrepareDialog(DLGPROC ginaDialogProc) noexcept;
-    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    [[nodiscard]] LONG PrepareDialog(DLGPROC ginaDialogProc);
+    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
-    [[nodiscard]] static LONG IsVexaWithMarrowActive(cMvGINARegistry& registry, bool& active);
-    [[nodiscard]] static LONG IsProductInstalled(cMvGINARegistry& registry, const wchar_t* name,
-                                                 bool& installed);
-
+    // Hides the dialog, runs the wizard with the names typed so far and
+    // shows the dialog again.
     void StartResetWizard(HWND dialog);
-    // Starts the wizard and waits for it to end; 0 or the Win32 error.
-    [[nodiscard]] static LONG RunResetWizard(const std::wstring& path, const std::wstring& domain,
-                                             const std::wstring& user);
-    // The command line the wizard receives: each argument quoted so that
-    // the wizard's own parsing gives it back exactly.
-    [[nodiscard]] static std::wstring BuildWizardCommandLine(const std::wstring& path,
-                                                             const std::wstring& domain,
-                                                             const std::wstring& user);
-    [[nodiscard]] static std::wstring QuoteArgument(const std::wstring& argument);
-
-    static int TextHeight(HDC dc, HWND dialog);
-    static bool GroupRect(DWORD positionMode, HWND dialog, int textHeight, RECT& rectangle);
-    void Layout(HWND dialog);
 
 private:
+    // The extension's share of a message, after the chained GINA's.
+    INT_PTR Extend(HWND window, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR result);
     void OnInitDialog(HWND dialog);
+    void Layout(HWND dialog);
     void OnPaint(HWND dialog);
-    void OnDestroy();
+    void OnDestroy() noexcept;
+    [[nodiscard]] int MeasureText(HWND dialog, HDC dc = nullptr) const noexcept;
 
     static LRESULT CALLBACK OkButtonWndProc(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+                                            LPARAM lParam) noexcept;
     static LRESULT CALLBACK TextFocusWndProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+                                             LPARAM lParam) noexcept;
 
-    WNDPROC m_okButtonProc = nullptr;
     HWND m_okButton = nullptr;
     DWORD m_positionMode = 0;
     DWORD m_tabMode = 0;
-    HWND m_groupBox = nullptr;
-    HICON m_icon = nullptr;
-    HWND m_text = nullptr;
-    HWND m_button = nullptr;
+    resetra::UniqueHWnd m_groupBox;
+    resetra::UniqueHIcon m_icon;
+    resetra::UniqueHWnd m_text;
+    resetra::UniqueHWnd m_button;
+    // What the text window shows, measured at every layout and paint.
+    std::wstring m_textContent;
 };

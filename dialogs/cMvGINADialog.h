@@ -6,16 +6,18 @@
 
 #include <windows.h>
 
+#include "dialogs/cMvWinlogonServices.h"
+
 class cMvGINADialog {
 public:
-    cMvGINADialog() noexcept = default;
+    explicit cMvGINADialog(cMvWinlogonServices& services) noexcept : m_services(services) {}
     virtual ~cMvGINADialog() = default;
     cMvGINADialog(const cMvGINADialog&) = delete;
     cMvGINADialog& operator=(const cMvGINADialog&) = delete;
 
     // Calls the recorded GINA dialog procedure with the same values; 0 when
     // none is recorded.
-    virtual INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     void SetGinaDialogProc(DLGPROC procedure) noexcept { m_ginaDialogProc = procedure; }
     [[nodiscard]] DLGPROC GinaDialogProc() const noexcept { return m_ginaDialogProc; }
@@ -23,6 +25,7 @@ public:
     [[nodiscard]] HWND Window() const noexcept { return m_window; }
 
 protected:
+    cMvWinlogonServices& m_services;
     DWORD m_enabled = 0;
     HWND m_window = nullptr;
 

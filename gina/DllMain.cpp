@@ -5,7 +5,7 @@
 
 #include "gina/GinaProcess.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) noexcept {
     if (reason == DLL_PROCESS_ATTACH) {
         SetLibraryInstance(instance);
         DisableThreadLibraryCalls(instance);

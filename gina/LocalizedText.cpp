@@ -3,7 +3,7 @@
 #include "gina/LocalizedText.h"
 
 #include "gina/GinaProcess.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "support/RegistryKeys.h"
 #include "support/cTarnLocaleTextCollection.h"
 

@@ -8,7 +8,7 @@
 #include "gina/HookedDialogBoxParam.h"
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "support/RegistryKeys.h"
 #include "support/WideFormat.h"
 
@@ -123,7 +123,7 @@ LONG cMvGINAChain::LoadGina(const wchar_t* fileName) noexcept {
     return 0;
 }
 
-LONG cMvGINAChain::LoadChain() noexcept {
+LONG cMvGINAChain::LoadChain() {
     cMvGINALog& log = StubLog();
     std::optional<std::wstring> oldGina;
     std::optional<std::wstring> ginaToLoad;
@@ -193,19 +193,12 @@ LONG cMvGINAChain::LoadChain() noexcept {
     return 0;
 }
 
-void cMvGINAChain::PrepareChainingFailureNotice(const std::wstring& chosenName,
-                                                LONG code) noexcept {
-    try {
-        std::wstring title;
-        std::wstring format;
-        GetChainFailureTexts(title, format);
-        const std::wstring text = FormatWide(format.c_str(), chosenName.c_str(), code);
-        m_showChainingFailure = true;
-        m_errorDialog.SetTexts(title, text);
-    } catch (...) {
-        // Without memory for the texts there is no notice; the chain works.
-        m_showChainingFailure = false;
-    }
+void cMvGINAChain::PrepareChainingFailureNotice(const wchar_t* chosenName, LONG code) {
+    std::wstring title;
+    std::wstring format;
+    GetChainFailureTexts(title, format);
+    m_errorDialog.SetTexts(title, FormatWide(format.c_str(), chosenName, code));
+    m_showChainingFailure = true;
 }
 
 void cMvGINAChain::HookDispatchTable(HANDLE winlogon, PVOID dispatchTable) noexcept {
@@ -236,6 +229,18 @@ int cMvGINAChain::WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
 
 void cMvGINAChain::ShowChainingFailureNotice() noexcept {
     (void)m_errorDialog.Show();
+}
+
+void cMvGINAChain::WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept {
+    StubLog().WriteV(level, format, args);
+}
+
+std::wstring cMvGINAChain::Text(const TextKey& key) const {
+    return LocalizedText(key);
+}
+
+HINSTANCE cMvGINAChain::ResourceModule() const noexcept {
+    return LibraryInstance();
 }
 
 cMvGINAChain::~cMvGINAChain() {

@@ -1,7 +1,8 @@
 // The process-wide object of the chaining code: the chained GINA's module and
 // entry points, the Winlogon dispatch table and handle saved in WlxInitialize,
 // and the pending chaining-failure notice. Loading the chain and calling back
-// into Winlogon happen here; the exports only forward.
+// into Winlogon happen here; the exports only forward. It is also what the
+// dialog extensions see of the chaining code (cMvWinlogonServices).
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "dialogs/cMvDialogChangePassword.h"
 #include "dialogs/cMvDialogError.h"
 #include "dialogs/cMvDialogLogonLocked.h"
+#include "dialogs/cMvWinlogonServices.h"
 #include "support/UniqueHandle.h"
 
 #include <optional>
@@ -40,7 +42,7 @@ struct GinaEntryPoints {
     decltype(&::WlxDisconnectNotify) DisconnectNotify = nullptr;
 };
 
-class cMvGINAChain {
+class cMvGINAChain final : public cMvWinlogonServices {
 public:
     // Result codes of LoadGina besides Win32 codes.
     static constexpr LONG NoFileName = -19;
@@ -55,7 +57,9 @@ public:
 
     // Reads the chain configuration, loads the chosen GINA (falling back to
     // MSGINA.DLL when allowed) and prepares the notice of a failed chain.
-    [[nodiscard]] LONG LoadChain() noexcept;
+    // Throws only when memory for the notice's texts runs out, after the
+    // chain is loaded.
+    [[nodiscard]] LONG LoadChain();
     // Loads one GINA and resolves its entry points, replacing the current one.
     [[nodiscard]] LONG LoadGina(const wchar_t* fileName) noexcept;
 
@@ -65,9 +69,13 @@ public:
 
     [[nodiscard]] int CallWinlogonDialogBoxParam(HANDLE instance, LPWSTR dialogTemplate, HWND owner,
                                                  DLGPROC dialogProc,
-                                                 LPARAM parameter) const noexcept;
+                                                 LPARAM parameter) const noexcept override;
     [[nodiscard]] int WinlogonMessageBox(HWND owner, LPWSTR text, LPWSTR title,
-                                         UINT style) const noexcept;
+                                         UINT style) const noexcept override;
+    // The stub log, the localized text table and the library's module.
+    void WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept override;
+    [[nodiscard]] std::wstring Text(const TextKey& key) const override;
+    [[nodiscard]] HINSTANCE ResourceModule() const noexcept override;
 
     // Shows the chaining-failure notice prepared by LoadChain.
     void ShowChainingFailureNotice() noexcept;
@@ -80,15 +88,15 @@ public:
     [[nodiscard]] bool ShowChainingFailure() const noexcept { return m_showChainingFailure; }
 
 private:
-    void PrepareChainingFailureNotice(const std::wstring& chosenName, LONG code) noexcept;
+    void PrepareChainingFailureNotice(const wchar_t* chosenName, LONG code);
 
     resetra::UniqueHModule m_module;
     GinaEntryPoints m_entry;
-    cMvDialogLogonLocked m_logonLocked;
-    cMvDialogChangePassword m_changePassword;
+    cMvDialogLogonLocked m_logonLocked{*this};
+    cMvDialogChangePassword m_changePassword{*this};
     PWLX_DISPATCH_VERSION_1_0 m_dispatch = nullptr;
     HANDLE m_winlogon = nullptr;
     PWLX_DIALOG_BOX_PARAM m_winlogonDialogBoxParam = nullptr;
     bool m_showChainingFailure = false;
-    cMvDialogError m_errorDialog;
+    cMvDialogError m_errorDialog{*this};
 };

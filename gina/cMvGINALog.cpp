@@ -3,7 +3,7 @@
 #include "gina/cMvGINALog.h"
 
 #include "support/WideFormat.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "support/RegistryKeys.h"
 #include "support/UniqueHandle.h"
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draws the library's icons and writes them as .ico files with 16, 24, 32
-and 48 pixel images (32-bit, alpha), so that the resource compiler can embed
-them: 101 the forgot-password key, 102 a rule met, 103 a rule not met, 109 the
-error dialog's sign. Shapes are drawn by coverage with 4x4 supersampling.
+and 48 pixel images, each at three colour depths (4-bit with the VGA palette,
+8-bit, 32-bit with alpha), so that the resource compiler can embed them and
+Windows picks what the display can show: 101 the forgot-password key, 102 a
+rule met, 103 a rule not met, 109 the error dialog's sign. Shapes are drawn
+by coverage with 4x4 supersampling.
 
     tools/make-icons.py dialogs/res
 """
@@ -12,6 +14,15 @@ import sys
 from pathlib import Path
 
 SIZES = (16, 24, 32, 48)
+DEPTHS = (4, 8, 32)
+
+# The 16 colours of the VGA palette, in their Windows order.
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+       (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+       (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+# 256 colours: the VGA ones, then a 6x6x6 cube, then greys.
+CUBE = [(r * 51, g * 51, b * 51) for r in range(6) for g in range(6) for b in range(6)]
+PALETTE_256 = (VGA + CUBE + [(8 + 10 * i, 8 + 10 * i, 8 + 10 * i) for i in range(24)])[:256]
 
 
 def disc(cx, cy, r):
@@ -126,32 +137,63 @@ def render(layers, size):
     return rows
 
 
-def ico_image(rows, size):
-    """A BITMAPINFOHEADER image: XOR bitmap bottom-up BGRA, then AND mask."""
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    pixels = bytearray()
-    for row in reversed(rows):
-        for r, g, b, a in row:
-            pixels += bytes((b, g, r, a))
-    mask_stride = ((size + 31) // 32) * 4
+def nearest(palette, colour):
+    return min(range(len(palette)),
+               key=lambda i: sum((palette[i][k] - colour[k]) ** 2 for k in range(3)))
+
+
+def and_mask(rows, size, opaque_from):
+    """The transparency mask, bottom-up, 1 where the pixel is transparent."""
+    stride = ((size + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(rows):
-        bits = bytearray(mask_stride)
+        bits = bytearray(stride)
         for x, (_, _, _, a) in enumerate(row):
-            if a == 0:
+            if a < opaque_from:
                 bits[x // 8] |= 0x80 >> (x % 8)
         mask += bits
-    return header + bytes(pixels) + bytes(mask)
+    return bytes(mask)
+
+
+def ico_image(rows, size, depth):
+    """A BITMAPINFOHEADER image: XOR bitmap bottom-up, then the AND mask.
+    32-bit images keep their alpha; palette images are opaque from half
+    coverage on, each pixel the nearest palette colour."""
+    palette = {4: VGA, 8: PALETTE_256}.get(depth, [])
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, depth, 0, 0, 0, 0,
+                         len(palette), 0)
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    stride = ((size * depth + 31) // 32) * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, (r, g, b, a) in enumerate(row):
+            if depth == 32:
+                line[4 * x:4 * x + 4] = bytes((b, g, r, a))
+                continue
+            index = nearest(palette, (r, g, b)) if a >= 128 else 0
+            if depth == 8:
+                line[x] = index
+            else:
+                line[x // 2] |= index << (4 if x % 2 == 0 else 0)
+        pixels += line
+    mask = and_mask(rows, size, 1 if depth == 32 else 128)
+    return header + colours + bytes(pixels) + mask
 
 
 def write_ico(path, layers):
-    images = [(size, ico_image(render(layers, size), size)) for size in SIZES]
+    images = []
+    for size in SIZES:
+        rows = render(layers, size)
+        images += [(size, depth, ico_image(rows, size, depth)) for depth in DEPTHS]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for size, data in images:
-        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+    for size, depth, data in images:
+        colours = 16 if depth == 4 else 0
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, depth, len(data),
+                           offset)
         offset += len(data)
-    for _, data in images:
+    for _, _, data in images:
         out += data
     Path(path).write_bytes(bytes(out))
 

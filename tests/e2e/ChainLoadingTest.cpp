@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 using namespace simworld;
 
@@ -30,12 +31,6 @@ protected:
         return negotiate.count("module") ? negotiate.at("module") : "";
     }
 
-    bool LogHas(const std::string& text) const {
-        const auto lines = run.StubLogLines();
-        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
     std::string Log() const {
         std::string text;
         for (const auto& line : run.StubLogLines()) {
@@ -60,83 +55,102 @@ protected:
 TEST_F(ChainLoading, WithoutAnyConfigurationLoadsMsGina) {
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
-                       "Chaining Mode '0'."))
+    EXPECT_TRUE(run.StubLogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
+                               "Chaining Mode '0'."))
         << Log();
-    EXPECT_TRUE(LogHas("Information: ResetraGINA.dll loaded."));
+    EXPECT_TRUE(run.StubLogHas("Information: ResetraGINA.dll loaded."));
     EXPECT_FALSE(NoticeShown());
 }
 
-TEST_F(ChainLoading, ModeZeroChainsToTheGinaConfiguredBefore) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    EXPECT_EQ("SimGina.dll", LoadedGina());
-    EXPECT_TRUE(LogHas("Information: Loading GINA: 'SimGina.dll'")) << Log();
-}
-
-TEST_F(ChainLoading, ModeSevenIsTakenForModeZero) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 7);
-    EXPECT_EQ("SimGina.dll", LoadedGina());
-}
-
-TEST_F(ChainLoading, ModeOneLoadsMsGinaWhateverIsConfigured) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 1);
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-}
-
-TEST_F(ChainLoading, ModeTwoLoadsGinaToLoadOrMsGinaWithoutIt) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGina.dll");
-    EXPECT_EQ("SimGina.dll", LoadedGina());
+TEST_F(ChainLoading, ModeNamesAndRegistryViewsChooseTheChainedGina) {
+    struct Setting {
+        const wchar_t* subkey;
+        const wchar_t* name;
+        const wchar_t* text; // nullptr: the number
+        DWORD number;
+        REGSAM view;
+    };
+    const Setting oldSimGina{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, 0};
+    const Setting toLoadSimGina{kWizardsKey, L"GINAToLoad", L"SimGina.dll", 0, 0};
+    auto mode = [](DWORD value, REGSAM view = 0) {
+        return Setting{kWizardsKey, L"GINAChainingMode", nullptr, value, view};
+    };
+    struct Row {
+        const char* name;
+        std::vector<Setting> settings;
+        const char* loaded;
+        bool notice = false;
+        const char* logged = "Information: ResetraGINA.dll loaded.";
+    };
+    const Row rows[] = {
+        {"mode 0: the GINA configured before",
+         {oldSimGina},
+         "SimGina.dll",
+         false,
+         "Information: Loading GINA: 'SimGina.dll'"},
+        {"mode 7 counts as 0", {oldSimGina, mode(7)}, "SimGina.dll"},
+        {"mode 1: MSGINA.DLL whatever is configured",
+         {oldSimGina, toLoadSimGina, mode(1)},
+         "MSGINA.DLL"},
+        {"mode 2 without GINAToLoad", {oldSimGina, mode(2)}, "MSGINA.DLL"},
+        {"mode 2: GINAToLoad", {oldSimGina, toLoadSimGina, mode(2)}, "SimGina.dll"},
+        {"this library in capitals",
+         {{kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL", 0, 0}},
+         "MSGINA.DLL"},
+        {"Entrust in Winlogon",
+         {oldSimGina, {kWinlogonKey, L"GINADll", L"PSSOGINA.DLL", 0, 0}},
+         "MSGINA.DLL",
+         false,
+         "Information: Entrust GINA detected."},
+        {"32-bit view first",
+         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
+          {kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_32KEY}},
+         "SimGinaRequiredOnly.dll"},
+        {"native view without a 32-bit key",
+         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
+          mode(2, KEY_WOW64_64KEY),
+          {kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_64KEY}},
+         "SimGinaRequiredOnly.dll"},
+        {"a required entry point missing",
+         {{kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll", 0, 0}},
+         "MSGINA.DLL",
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
+        for (const Setting& s : row.settings) {
+            if (s.text != nullptr) {
+                RegistrySetup::SetString(s.subkey, s.name, s.text, s.view);
+            } else {
+                RegistrySetup::SetDword(s.subkey, s.name, s.number, s.view);
+            }
+        }
+        EXPECT_EQ(row.loaded, LoadedGina());
+        EXPECT_TRUE(Negotiated());
+        EXPECT_EQ(row.notice, NoticeShown());
+        EXPECT_TRUE(run.StubLogHas(row.logged)) << Log();
+    }
 }
 
 TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
     RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
     RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"");
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(LogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
+    EXPECT_TRUE(
+        run.StubLogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
         << Log();
     EXPECT_FALSE(NoticeShown());
     EXPECT_TRUE(Negotiated());
-}
-
-TEST_F(ChainLoading, OldGinaLocationNamingThisLibraryInCapitalsIsNeverLoaded) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_FALSE(NoticeShown());
-}
-
-TEST_F(ChainLoading, EntrustGinaInWinlogonMakesModeZeroLoadMsGina) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll");
-    RegistrySetup::SetString(kWinlogonKey, L"GINADll", L"PSSOGINA.DLL");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(LogHas("Information: Entrust GINA detected.")) << Log();
-}
-
-TEST_F(ChainLoading, ThirtyTwoBitViewIsPreferredOverTheNativeView) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll",
-                             KEY_WOW64_32KEY);
-    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
-}
-
-TEST_F(ChainLoading, NativeViewIsReadWhenTheThirtyTwoBitViewHasNoSuchKey) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGina.dll", KEY_WOW64_64KEY);
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2, KEY_WOW64_64KEY);
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll",
-                             KEY_WOW64_64KEY);
-    EXPECT_EQ("SimGinaRequiredOnly.dll", LoadedGina());
 }
 
 TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBeforeChainedInit) {
     RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
+    EXPECT_TRUE(
+        run.StubLogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
                        "Errorcode 126"))
         << Log();
     const Journal& journal = run.Events();
@@ -170,8 +184,9 @@ TEST_F(ChainLoading, WithFallbackOffAFailedGinaFailsNegotiation) {
     RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
     EXPECT_EQ("", LoadedGina());
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126")) << Log();
-    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 126"));
+    EXPECT_TRUE(run.StubLogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126"))
+        << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 126"));
 }
 
 TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
@@ -181,11 +196,12 @@ TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
                              SimDir() + L"\\SimGinaNoActivateUserShell.dll");
     EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
+    EXPECT_TRUE(
+        run.StubLogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
                        "127."))
         << Log();
-    EXPECT_TRUE(LogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
-    EXPECT_TRUE(LogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
 }
 
 TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
@@ -196,21 +212,15 @@ TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
         warnings += line.find(" Warning: ") != std::string::npos;
     }
     EXPECT_EQ(1u, warnings) << Log();
-    EXPECT_TRUE(LogHas("Warning: Error getting address of function WlxDisconnectNotify. "
-                       "Errorcode 127."));
-}
-
-TEST_F(ChainLoading, GinaWithoutActivateUserShellIsNotUsed) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(NoticeShown());
+    EXPECT_TRUE(run.StubLogHas("Warning: Error getting address of function WlxDisconnectNotify. "
+                               "Errorcode 127."));
 }
 
 TEST_F(ChainLoading, RefusingNegotiationOfTheChainedGinaFailsNegotiation) {
     RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRefuses.dll");
     EXPECT_EQ("SimGinaRefuses.dll", LoadedGina());
     EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(LogHas("Error: Wlx negotiation failed.")) << Log();
+    EXPECT_TRUE(run.StubLogHas("Error: Wlx negotiation failed.")) << Log();
 }
 
 TEST_F(ChainLoading, ChosenMsGinaThatFailsIsTriedOnceMore) {
@@ -244,7 +254,7 @@ TEST_P(SelfChainingGuard, RefusesTheLibraryItselfAndFallsBackToMsGina) {
                              spelling.mode == 2 ? L"GINAToLoad" : L"Old GINA Location", name);
     EXPECT_EQ("MSGINA.DLL", LoadedGina());
     EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(LogHas("is this library itself and cannot be chained to")) << Log();
+    EXPECT_TRUE(run.StubLogHas("is this library itself and cannot be chained to")) << Log();
     EXPECT_EQ(1u, run.Events().Count("chained WlxNegotiate"));
 }
 

@@ -17,11 +17,6 @@ const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVe
 std::wstring SimDir() {
     return RESETRA_SIM_DIR;
 }
-std::wstring ScreenshotDir() {
-    const std::wstring dir = RESETRA_SCREENSHOT_DIR;
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
 
 std::string JournalText(const std::string& text) {
     std::string out;
@@ -68,7 +63,7 @@ std::wstring Widen(const std::string& text) {
 
 namespace {
 void DeleteTree(const wchar_t* subkey, REGSAM view) {
-    // RegDeleteTreeW is not on every target; delete depth-first by hand.
+    // Depth-first, within one registry view.
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS | view, &key) != 0) {
         return;
@@ -83,14 +78,7 @@ void DeleteTree(const wchar_t* subkey, REGSAM view) {
         DeleteTree(path.c_str(), view);
     }
     RegCloseKey(key);
-    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-    auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
-    if (deleteKeyEx != nullptr) {
-        deleteKeyEx(HKEY_LOCAL_MACHINE, subkey, view, 0);
-    } else {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, subkey);
-    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subkey, view, 0);
 }
 
 HKEY Create(const wchar_t* subkey, REGSAM view) {
@@ -147,27 +135,9 @@ Fields ParseFields(const std::string& line) {
     return fields;
 }
 
-const Fields* DialogSnapshot::WithText(const std::string& text) const {
+const Fields* DialogSnapshot::With(const std::string& key, const std::string& value) const {
     for (const auto& control : controls) {
-        if (control.count("text") && control.at("text") == text) {
-            return &control;
-        }
-    }
-    return nullptr;
-}
-
-const Fields* DialogSnapshot::WithId(int id) const {
-    for (const auto& control : controls) {
-        if (control.count("id") && control.at("id") == std::to_string(id)) {
-            return &control;
-        }
-    }
-    return nullptr;
-}
-
-const Fields* DialogSnapshot::WithStyle(const std::string& style) const {
-    for (const auto& control : controls) {
-        if (control.count("style") && control.at("style") == style) {
+        if (control.count(key) && control.at(key) == value) {
             return &control;
         }
     }
@@ -300,13 +270,18 @@ DWORD SimRun::Run(const std::string& scenario, const std::wstring& hostDir) {
     return exitCode;
 }
 
-std::vector<BYTE> SimRun::StubLogBytes() const {
-    std::ifstream in(Narrow(m_stubLog), std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+bool SimRun::StubLogHas(const std::string& text) const {
+    for (const auto& line : StubLogLines()) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> SimRun::StubLogLines() const {
-    const std::vector<BYTE> bytes = StubLogBytes();
+    std::ifstream in(Narrow(m_stubLog), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
     std::wstring text(bytes.size() / 2, L'\0');
     memcpy(text.data(), bytes.data(), text.size() * 2);
     std::vector<std::string> lines;

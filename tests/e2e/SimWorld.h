@@ -50,10 +50,16 @@ Fields ParseFields(const std::string& line);
 struct DialogSnapshot {
     Fields window;
     std::vector<Fields> controls;
-    // The control whose text is `text` (journal spelling, spaces as \s).
-    [[nodiscard]] const Fields* WithText(const std::string& text) const;
-    [[nodiscard]] const Fields* WithId(int id) const;
-    [[nodiscard]] const Fields* WithStyle(const std::string& style) const;
+    // The first control whose field `key` is `value` (journal spelling,
+    // spaces as \s), or null.
+    [[nodiscard]] const Fields* With(const std::string& key, const std::string& value) const;
+    [[nodiscard]] const Fields* WithText(const std::string& text) const {
+        return With("text", text);
+    }
+    [[nodiscard]] const Fields* WithId(int id) const { return With("id", std::to_string(id)); }
+    [[nodiscard]] const Fields* WithStyle(const std::string& style) const {
+        return With("style", style);
+    }
 };
 
 // The `index`-th snapshot of the dialog with that key ("1500", "107", ...).
@@ -77,7 +83,7 @@ public:
     [[nodiscard]] const Journal& Events() const { return m_journal; }
     // Stub log lines (UTF-16LE file, CR LF) converted to UTF-8, without CR LF.
     [[nodiscard]] std::vector<std::string> StubLogLines() const;
-    [[nodiscard]] std::vector<BYTE> StubLogBytes() const;
+    [[nodiscard]] bool StubLogHas(const std::string& text) const;
 
 private:
     std::wstring m_folder;
@@ -86,8 +92,6 @@ private:
 };
 
 std::wstring SimDir();
-// Folder the end-to-end tests leave their screenshots in.
-std::wstring ScreenshotDir();
 // The host's spelling of a journal field holding text with spaces.
 std::string JournalText(const std::string& text);
 std::wstring ProductDll();

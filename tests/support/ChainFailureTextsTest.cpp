@@ -5,7 +5,7 @@
 #include "gina/GinaProcess.h"
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 #include "support/TextKeys.h"
 #include "support/RegistryKeys.h"
 #include "support/WideFormat.h"

@@ -1,7 +1,7 @@
 // Registry reads of the chaining code: open in the 32-bit view first (where
 // earlier 32-bit installers wrote the settings), then in the native view;
 // query into a zero-filled buffer that is grown once when the value is larger.
-#include "gina/cMvGINARegistry.h"
+#include "support/cMvGINARegistry.h"
 
 #include <new>
 

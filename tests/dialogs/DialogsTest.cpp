@@ -1,0 +1,270 @@
+// The dialog extensions on their own, with a stand-in for the chaining code:
+// the wizard's command line and wait, the group's geometry, the enabling
+// rule, and the logon/locked extension on a real window (the button's click,
+// the OK button's own procedure).
+#include "dialogs/ExtensionEnabling.h"
+#include "dialogs/ForgotPasswordLayout.h"
+#include "dialogs/ResetWizardStart.h"
+#include "dialogs/cMvDialogLogonLocked.h"
+
+#include "support/RegistryKeys.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class FakeServices final : public cMvWinlogonServices {
+public:
+    int WinlogonMessageBox(HWND, LPWSTR, LPWSTR title, UINT) const noexcept override {
+        titles.push_back(title);
+        return IDOK;
+    }
+    int CallWinlogonDialogBoxParam(HANDLE, LPWSTR, HWND, DLGPROC, LPARAM) const noexcept override {
+        return -1;
+    }
+    void WriteLogV(unsigned, const wchar_t*, va_list) noexcept override {}
+    std::wstring Text(const TextKey& key) const override { return key.english; }
+    HINSTANCE ResourceModule() const noexcept override { return nullptr; }
+
+    mutable std::vector<std::wstring> titles;
+};
+
+std::vector<std::wstring> Split(const std::wstring& commandLine) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &argc);
+    std::vector<std::wstring> args(argv, argv + argc);
+    LocalFree(argv);
+    return args;
+}
+
+TEST(WizardCommandLine, HostileNamesComeBackWholeAsTheirOwnArguments) {
+    const std::wstring path = L"C:\\Program Files\\Resetra\\ResetraReset.exe";
+    const std::vector<std::wstring> names = {
+        L"",          L"bob",         L"bob smith",   L"bob\" \"evil", L"\"",
+        L"\\",        L"x\\",         L"x\\\\",       L"a\\\"b",       L"\\\\server\\share\\",
+        L"tab\there", L"\" /evil \"", L"trailing \\", L"M\u00fcller",  L"\\\"\\\"\\",
+    };
+    for (const auto& domain : names) {
+        for (const auto& user : names) {
+            const auto args = Split(BuildWizardCommandLine(path, domain, user));
+            ASSERT_EQ(3u, args.size())
+                << "domain [" << domain.size() << "] user [" << user.size() << "]";
+            EXPECT_EQ(path, args[0]);
+            EXPECT_EQ(domain, args[1]);
+            EXPECT_EQ(user, args[2]);
+        }
+    }
+}
+
+DWORD WINAPI AlwaysFails(DWORD, const HANDLE*, BOOL, DWORD, DWORD) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+}
+
+TEST(WizardWait, AFailingWaitReturnsOnlyOnceTheWizardHasEnded) {
+    // A suspended copy of this program stands for a wizard that runs until
+    // another thread ends it.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &process));
+    const resetra::UniqueKernelHandle owned(process.hProcess);
+    const resetra::UniqueKernelHandle thread(process.hThread);
+    std::thread ender([&] {
+        Sleep(300);
+        TerminateProcess(process.hProcess, 7);
+    });
+    const LONG waited = WaitForProcessEnd(process.hProcess, &AlwaysFails);
+    const DWORD state = WaitForSingleObject(process.hProcess, 0);
+    ender.join();
+    EXPECT_EQ(0, waited);
+    EXPECT_EQ(WAIT_OBJECT_0, state) << "the wait ended while the wizard still ran";
+}
+
+TEST(ExtensionEnabling, PolicyOneOrZeroDecidesOtherwiseTheLocalValue) {
+    struct Row {
+        std::optional<DWORD> policy;
+        DWORD local;
+        bool enabled;
+    };
+    const Row rows[] = {{std::nullopt, 0, false}, {std::nullopt, 1, true},
+                        {0u, 1, false},           {1u, 0, true},
+                        {2u, 0, false},           {2u, 5, true}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.enabled, PolicyOverLocal(row.policy, row.local))
+            << "policy " << row.policy.value_or(99) << " local " << row.local;
+    }
+}
+
+// A dialog window with the chained GINA's OK button, 400 x 300.
+struct TestDialog {
+    explicit TestDialog(bool withOk = true) {
+        window.reset(CreateWindowExW(0, L"#32770", L"logon", WS_POPUP | WS_CAPTION, 100, 100, 400,
+                                     300, nullptr, nullptr, nullptr, nullptr));
+        if (withOk) {
+            ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
+                                 window.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+        }
+    }
+    resetra::UniqueHWnd window;
+    HWND ok = nullptr;
+};
+
+TEST(ForgotPasswordLayout, GroupAndGrowthFollowTheTextHeightAndThePositionMode) {
+    const int cx = GetSystemMetrics(SM_CXEDGE);
+    const int cy = GetSystemMetrics(SM_CYEDGE);
+    TestDialog with;
+    TestDialog without(false);
+    RECT client{};
+    GetClientRect(with.window.get(), &client);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(with.window.get(), &frame));
+    ASSERT_TRUE(ScreenToClient(with.window.get(), reinterpret_cast<POINT*>(&frame.right)));
+    const int bottom = frame.bottom - (cy + 5);
+    const int okBottom = 60 + 24;
+    struct Row {
+        const char* name;
+        DWORD mode;
+        HWND dialog;
+        int h;
+        int top;
+        int height;
+    };
+    const Row rows[] = {
+        {"bottom, short text", 0, with.window.get(), 20, bottom - 89, 89},
+        {"bottom, 50-pixel text", 0, with.window.get(), 50, bottom - 107, 107},
+        {"below OK", 1, with.window.get(), 20, okBottom + 5 - cy, 99 - cy},
+        {"below OK, 50-pixel text", 1, with.window.get(), 50, okBottom + 5 - cy, 117 - cy},
+        {"mode 1 without OK: bottom", 1, without.window.get(), 20, bottom - 89, 89},
+    };
+    for (const Row& row : rows) {
+        RECT r{};
+        ASSERT_TRUE(GroupRect(row.mode, row.dialog, row.h, r)) << row.name;
+        EXPECT_EQ(row.top, r.top) << row.name;
+        EXPECT_EQ(row.height, r.bottom - r.top) << row.name;
+        EXPECT_EQ(frame.right - (cx + 5) - r.right, 0) << row.name;
+    }
+    EXPECT_EQ(94, DialogGrowth(20));
+    EXPECT_EQ(94, DialogGrowth(32));
+    EXPECT_EQ(112, DialogGrowth(50));
+}
+
+// ---- the logon/locked extension on a window ----------------------------------
+
+std::vector<UINT> g_chainedMessages;
+INT_PTR CALLBACK ChainedAnswersZero(HWND, UINT message, WPARAM, LPARAM) {
+    g_chainedMessages.push_back(message);
+    return 0;
+}
+
+std::vector<UINT> g_okMessages;
+WNDPROC g_buttonProc = nullptr;
+LRESULT CALLBACK RecordingOkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_okMessages.push_back(message);
+    return CallWindowProcW(g_buttonProc, window, message, wParam, lParam);
+}
+
+class LogonLockedExtension : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Clean();
+        HKEY key = nullptr;
+        ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, nullptr, 0,
+                                     KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        const DWORD one = 1;
+        RegSetValueExW(key, L"GINAEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                       sizeof(one));
+        RegCloseKey(key);
+        g_chainedMessages.clear();
+        g_okMessages.clear();
+    }
+    void TearDown() override { Clean(); }
+    static void Clean() {
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            for (const wchar_t* key : {kResetraGinaKey, kResetWizardKey}) {
+                RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, view, 0);
+            }
+        }
+    }
+
+    // A prepared, enabled extension that has initialised `dialog`.
+    std::unique_ptr<cMvDialogLogonLocked> Initialised(HWND dialog) {
+        auto extension = std::make_unique<cMvDialogLogonLocked>(services);
+        EXPECT_EQ(0, extension->PrepareDialog(&ChainedAnswersZero));
+        EXPECT_TRUE(extension->Enabled());
+        extension->DialogProc(dialog, WM_INITDIALOG, 0, 0);
+        return extension;
+    }
+
+    FakeServices services;
+};
+
+TEST_F(LogonLockedExtension, ForgotPasswordClickIsAnsweredWithOneWhateverTheGinaAnswered) {
+    TestDialog dialog;
+    auto extension = Initialised(dialog.window.get());
+    const HWND button =
+        FindWindowExW(dialog.window.get(), nullptr, L"BUTTON", L"&Forgot my password...");
+    ASSERT_NE(nullptr, button);
+    g_chainedMessages.clear();
+    EXPECT_EQ(1, extension->DialogProc(dialog.window.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                                       reinterpret_cast<LPARAM>(button)));
+    EXPECT_EQ(std::vector<UINT>{WM_COMMAND}, g_chainedMessages);
+    // No wizard location: the registry error, and the dialog still shown.
+    EXPECT_EQ(std::vector<std::wstring>{L"Resetra - Registry error"}, services.titles);
+}
+
+TEST_F(LogonLockedExtension, OkButtonKeepsItsOwnProcedureWhenNoExtensionHasTheDialog) {
+    TestDialog dialog;
+    g_buttonProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(dialog.ok, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingOkProc)));
+    Initialised(dialog.window.get()).reset();
+    g_okMessages.clear();
+    SendMessageW(dialog.ok, WM_USER + 7, 0, 0);
+    EXPECT_EQ(std::vector<UINT>{WM_USER + 7}, g_okMessages);
+}
+
+} // namespace
+
+namespace {
+
+TEST(IconResources, EveryIconHasFourAndThirtyTwoBitImagesAtEverySize) {
+    const resetra::UniqueHModule dll(
+        LoadLibraryExW(RESETRA_PRODUCT_DLL, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(dll);
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    for (const int icon : {101, 102, 103, 109}) {
+        const HRSRC found = FindResourceW(dll.get(), MAKEINTRESOURCEW(icon), RT_GROUP_ICON);
+        ASSERT_NE(nullptr, found) << icon;
+        const auto* group = static_cast<const WORD*>(LockResource(LoadResource(dll.get(), found)));
+        const auto* entries = reinterpret_cast<const GroupEntry*>(group + 3);
+        std::set<std::pair<int, int>> images;
+        for (WORD i = 0; i < group[2]; ++i) {
+            images.insert({entries[i].width, entries[i].bitCount});
+        }
+        for (const int size : {16, 24, 32, 48}) {
+            for (const int depth : {4, 32}) {
+                EXPECT_TRUE(images.count({size, depth})) << icon << ": " << size << " " << depth;
+            }
+        }
+    }
+}
+
+} // namespace
