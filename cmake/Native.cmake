@@ -1,7 +1,9 @@
-# Native host build of the portable pattern matcher, included by the top level
-# when RESETRA_NATIVE is on: the engine, its unit tests (plain and under
+# Native host build of the portable parts, included by the top level when
+# RESETRA_NATIVE is on: the pattern matcher, its unit tests (plain and under
 # AddressSanitizer/UndefinedBehaviorSanitizer), the differential test against
-# perl, a bounded libFuzzer run (always built with clang) and the benchmark.
+# perl, a bounded libFuzzer run (always built with clang) and the benchmark;
+# the similarity search with its differential test against the recursive
+# definition.
 #   cmake -S . -B build/native -DRESETRA_NATIVE=ON && cmake --build build/native
 #   ctest --test-dir build/native
 include_directories(${CMAKE_SOURCE_DIR})
@@ -18,4 +20,5 @@ endforeach()
 include(GoogleTest)
 
 add_subdirectory(tests/regex)
+include(tests/policy/Similarity.cmake)
 add_subdirectory(bench/regex)

@@ -1,22 +1,43 @@
 // The export: both strings are read up to their terminating null whatever the
 // length arguments say, converted to the engine's UTF-16 units and checked.
+// The text is usually a password, so its copy is wiped before it is freed.
 #include "regex/CheckStringWithRegEx.h"
 
 #include "regex/CheckString.h"
 
+#include <windows.h>
+
+#include <cwchar>
 #include <string>
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t holds UTF-16 on Windows");
 
 namespace {
 
+// One allocation of the final size, filled in place: no intermediate buffer
+// is left behind in freed memory.
+void CopyUnits(const wchar_t* s, std::u16string& out) {
+    out.assign(wcslen(s), u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char16_t>(s[i]);
+    }
+}
+
 std::u16string ToUnits(const wchar_t* s) {
     std::u16string out;
-    for (const wchar_t* p = s; *p != L'\0'; ++p) {
-        out.push_back(static_cast<char16_t>(*p));
-    }
+    CopyUnits(s, out);
     return out;
 }
+
+// Wipes a copy on every way out, the buffer inside the object included.
+class WipedUnits {
+public:
+    explicit WipedUnits(const wchar_t* s) { CopyUnits(s, units); }
+    WipedUnits(const WipedUnits&) = delete;
+    WipedUnits& operator=(const WipedUnits&) = delete;
+    ~WipedUnits() { SecureZeroMemory(units.data(), units.capacity() * sizeof(char16_t)); }
+    std::u16string units;
+};
 
 } // namespace
 
@@ -33,7 +54,8 @@ extern "C" std::int32_t CheckStringWithRegEx(const wchar_t* text, std::int32_t t
         return -1;
     }
     try {
-        return resetra::regex::CheckString(ToUnits(text), ToUnits(pattern), matched);
+        const WipedUnits subject(text);
+        return resetra::regex::CheckString(subject.units, ToUnits(pattern), matched);
     } catch (...) {
         return -1;
     }

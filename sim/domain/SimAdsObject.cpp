@@ -211,7 +211,7 @@ HRESULT SimAdsObject::MakeValue(const wchar_t* attribute, VARIANT* value) const 
             GetSystemTimeAsFileTime(&now);
             const LONGLONG ticks = static_cast<LONGLONG>(
                 (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
-            return LargeIntegerValue(ticks - m_object.pwdLastSetMinutesAgo * 600000000LL, value);
+            return LargeIntegerValue(ticks - m_object.pwdLastSetSecondsAgo * 10000000LL, value);
         }
         }
     }

@@ -43,7 +43,7 @@ struct SimDirectoryObject {
     std::vector<std::wstring> memberOf;     // distinguished names, resolved after loading
     std::vector<std::wstring> memberOfRefs; // as written in the fixture
     PasswordLastSet pwdLastSet = PasswordLastSet::MinutesAgo;
-    LONGLONG pwdLastSetMinutesAgo = 43200;
+    LONGLONG pwdLastSetSecondsAgo = 43200 * 60; // negative: in the future
     bool hasPolicyValue = false;
     std::vector<BYTE> policyValue;
     HRESULT getInfoError = S_OK;

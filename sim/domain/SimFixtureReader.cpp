@@ -101,6 +101,16 @@ unsigned long long Number(const std::wstring& text, const wchar_t* what) {
     return value;
 }
 
+// A decimal number that may be negative (a time in the future).
+long long SignedNumber(const std::wstring& text, const wchar_t* what) {
+    wchar_t* end = nullptr;
+    const long long value = std::wcstoll(text.c_str(), &end, 10);
+    if (text.empty() || end == nullptr || *end != L'\0') {
+        throw FixtureError{std::wstring(L"not a number in ") + what + L": '" + text + L"'"};
+    }
+    return value;
+}
+
 DWORD NumberAttribute(IXMLDOMNode* node, const wchar_t* name, DWORD fallback) {
     std::wstring text;
     if (!Attribute(node, name, text)) {
@@ -429,8 +439,11 @@ private:
                     }
                 }
                 if (Attribute(node, L"pwdLastSetMinutesAgo", text)) {
-                    object.pwdLastSetMinutesAgo =
-                        static_cast<LONGLONG>(Number(text, L"pwdLastSetMinutesAgo"));
+                    object.pwdLastSetSecondsAgo =
+                        static_cast<LONGLONG>(Number(text, L"pwdLastSetMinutesAgo")) * 60;
+                }
+                if (Attribute(node, L"pwdLastSetSecondsAgo", text)) {
+                    object.pwdLastSetSecondsAgo = SignedNumber(text, L"pwdLastSetSecondsAgo");
                 }
             } else {
                 object.pwdLastSet = SimDirectoryObject::PasswordLastSet::Absent;
