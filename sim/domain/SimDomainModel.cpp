@@ -83,7 +83,29 @@ const SimDirectoryObject* FindObject(const std::vector<SimDirectoryObject>& obje
 }
 } // namespace
 
+namespace {
+std::wstring UpperCased(const std::wstring& text) {
+    std::wstring upper(text);
+    if (!upper.empty()) {
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.c_str(), static_cast<int>(text.size()),
+                     upper.data(), static_cast<int>(upper.size()));
+    }
+    return upper;
+}
+} // namespace
+
+void SimDomainModel::IndexNames() {
+    dnIndex.clear();
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        dnIndex.emplace(UpperCased(objects[i].dn), i);
+    }
+}
+
 const SimDirectoryObject* SimDomainModel::FindByDn(const std::wstring& dn) const {
+    if (!dnIndex.empty()) {
+        const auto found = dnIndex.find(UpperCased(dn));
+        return found == dnIndex.end() ? nullptr : &objects[found->second];
+    }
     return FindObject(objects, dn, &SimDirectoryObject::dn);
 }
 

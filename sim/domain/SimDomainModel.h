@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A value that a fixture sets explicitly for one attribute, overriding what
@@ -107,6 +108,12 @@ public:
     SimComputer computer;
     DWORD delayMs = 0;
     bool nameTranslateRegistered = true;
+    // Objects by upper-cased distinguished name, so that a fixture of ten
+    // thousand nested groups answers each bind at once; built by IndexNames.
+    std::unordered_map<std::wstring, std::size_t> dnIndex;
+
+    // Builds dnIndex once every object is in place.
+    void IndexNames();
 
     // Domain by flat or DNS name, ignoring case; -1 when unknown.
     [[nodiscard]] int FindDomain(const wchar_t* name, bool flat = true, bool dns = true) const;

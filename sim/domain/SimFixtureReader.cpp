@@ -280,6 +280,7 @@ public:
             }
         }
         ResolveMemberships();
+        m_model.IndexNames();
     }
 
 private:
