@@ -1,13 +1,14 @@
 // The localized texts as the chaining code uses them: configured from the
-// chain's registry connection, and the chain-failure notice, whose format
-// is filled with a file name and a code, refusing hostile translations.
+// chain's registry connection ("Language", "GINA Locale",
+// "GetLanguageMethod"), and the chain-failure notice, whose format is filled
+// with a file name and a code; a refused translation is logged.
 #include "gina/ChainFailureTexts.h"
 #include "gina/GinaProcess.h"
 #include "gina/LocalizedText.h"
 #include "gina/cMvGINALog.h"
 #include "support/cMvGINARegistry.h"
-#include "support/TextKeys.h"
 #include "support/RegistryKeys.h"
+#include "support/TextKeys.h"
 #include "support/WideFormat.h"
 #include "support/cTarnLocaleTextCollection.h"
 #include "tests/support/SupportTestFiles.h"
@@ -15,19 +16,53 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <utility>
+
 namespace {
 
-void SetValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              0);
-    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), 0);
-    RegCloseKey(key);
+// The language ids the system reports, replaced in this program's imports.
+LANGID g_userLanguage = 0;
+LANGID g_uiLanguage = 0;
+LANGID g_systemLanguage = 0;
+LANGID WINAPI UserLanguage() {
+    return g_userLanguage;
+}
+LANGID WINAPI UiLanguage() {
+    return g_uiLanguage;
+}
+LANGID WINAPI SystemLanguage() {
+    return g_systemLanguage;
 }
 
-void SetString(const wchar_t* path, const wchar_t* name, const std::wstring& value) {
-    SetValue(path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
+// Points this program's import of `name` at `replacement`; gives the
+// previous target.
+const void* ReplaceImport(const char* name, const void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         d->Name != 0; ++d) {
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                std::strcmp(
+                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)
+                        ->Name,
+                    name) == 0) {
+                DWORD old = 0;
+                VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
+                const void* previous = reinterpret_cast<const void*>(*slot);
+                *slot = reinterpret_cast<ULONG_PTR>(replacement);
+                VirtualProtect(slot, sizeof(*slot), old, &old);
+                return previous;
+            }
+        }
+    }
+    ADD_FAILURE() << name << " is not imported";
+    return replacement;
 }
 
 class ChainTexts : public ::testing::Test {
@@ -35,9 +70,10 @@ protected:
     void SetUp() override {
         DeleteRegistryTree(kWizardsPolicyKey);
         DeleteRegistryTree(kResetraGinaKey);
-        SetString(kResetraGinaKey, L"Log File", stubLog);
+        SetRegistryString(kResetraGinaKey, L"Log File", stubLog);
     }
     void TearDown() override {
+        SetCurrentDirectoryW(previous);
         DeleteRegistryTree(kWizardsPolicyKey);
         DeleteRegistryTree(kResetraGinaKey);
         // Back to the construction state for the next test.
@@ -50,75 +86,103 @@ protected:
         StubLog().ReadSettings(registry);
         ConfigureLocalizedTexts(registry);
     }
-    void UseLocaleFile(const std::wstring& germanText) {
-        WriteUtf16File(localeFile,
-                       L"[German]\r\nErrorDialogTitleChainFailure=Resetra - Kettenfehler"
-                       L"\r\nErrorDialogTextChainFailure=" +
-                           germanText + L"\r\n[German end]\r\n");
-        SetString(kWizardsPolicyKey, L"GINA Locale", localeFile);
-        SetString(kWizardsPolicyKey, L"Language", L"German");
-        ReadSettings();
+    // A locale file named LocaleGINA.txt in the current folder.
+    void UseDefaultLocaleFile(const std::wstring& content) {
+        WriteUtf16File(folder.Path(L"LocaleGINA.txt"), content);
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        SetCurrentDirectoryW(folder.Path(L"").c_str());
     }
 
     TempFolder folder;
     std::wstring stubLog = folder.Path(L"stub.log");
-    std::wstring localeFile = folder.Path(L"Texts.txt");
+    wchar_t previous[MAX_PATH] = L".";
 };
 
 } // namespace
 
-TEST_F(ChainTexts, FittingTranslationFormatsTheNotice) {
-    UseLocaleFile(L"Die GINA '%s' wurde nicht geladen (Fehler %ld).");
-    std::wstring title;
-    std::wstring format;
-    GetChainFailureTexts(title, format);
-    EXPECT_EQ(title, L"Resetra - Kettenfehler");
-    EXPECT_EQ(FormatWide(format.c_str(), L"other.dll", 126L),
-              L"Die GINA 'other.dll' wurde nicht geladen (Fehler 126).");
-    EXPECT_EQ(ProcessTextCollection().GetLanguageId(), 7u);
-}
-
-TEST_F(ChainTexts, HostileTranslationsAreReplacedByTheBuiltInTextAndLogged) {
-    const wchar_t* hostile[] = {L"%s%s%n", L"Fehler %ld bei '%s'", L"%s %ld %s %s", L"%*s"};
-    for (const wchar_t* text : hostile) {
+TEST_F(ChainTexts, NoticeUsesAFittingTranslationAndLogsARefusedOne) {
+    const std::wstring builtIn = TextKeys::ErrorDialogTextChainFailure.english;
+    const std::wstring cases[] = {L"Die GINA '%s' wurde nicht geladen (Fehler %ld).", L"%s%s%n"};
+    for (const std::wstring& translation : cases) {
         DeleteFileW(stubLog.c_str());
-        UseLocaleFile(text);
+        const std::wstring file = folder.Path(L"Texts.txt");
+        WriteUtf16File(file, L"[German]\r\nErrorDialogTitleChainFailure=Resetra - Kettenfehler"
+                             L"\r\nErrorDialogTextChainFailure=" +
+                                 translation + L"\r\n[German end]\r\n");
+        SetRegistryString(kWizardsPolicyKey, L"GINA Locale", file);
+        SetRegistryString(kWizardsPolicyKey, L"Language", L"German");
+        ReadSettings();
+        const bool fits = translation == cases[0];
         std::wstring title;
         std::wstring format;
         GetChainFailureTexts(title, format);
-        EXPECT_EQ(format, TextKeys::ErrorDialogTextChainFailure.english);
         EXPECT_EQ(title, L"Resetra - Kettenfehler"); // the title holds no placeholder
-        const std::wstring log = ReadUtf16File(stubLog);
-        EXPECT_NE(log.find(L"Warning: The localized text 'ErrorDialogTextChainFailure'"),
-                  std::wstring::npos)
-            << std::string(log.begin(), log.end());
+        EXPECT_EQ(format, fits ? translation : builtIn);
+        EXPECT_EQ(ReadUtf16File(stubLog).find(
+                      L"Warning: The localized text 'ErrorDialogTextChainFailure'") !=
+                      std::wstring::npos,
+                  !fits);
+        EXPECT_EQ(ProcessTextCollection().GetLanguageId(), 7u);
     }
 }
 
 TEST_F(ChainTexts, WithoutLocaleSettingsTheFileIsLocaleGinaTxtInTheCurrentFolder) {
-    WriteUtf16File(folder.Path(L"LocaleGINA.txt"),
-                   L"[English]\r\nErrorDialogTitleChainFailure=From the current folder\r\n"
-                   L"[English end]\r\n");
-    wchar_t previous[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    SetCurrentDirectoryW(folder.Path(L"").c_str());
-    SetString(kWizardsPolicyKey, L"Language", L"English");
+    UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=From the current folder\r\n"
+                         L"[English end]\r\n");
+    SetRegistryString(kWizardsPolicyKey, L"Language", L"English");
     ReadSettings();
-    SetCurrentDirectoryW(previous);
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure), L"From the current folder");
 }
 
 TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
-    WriteUtf16File(folder.Path(L"LocaleGINA.txt"),
-                   L"[English]\r\nErrorDialogTitleChainFailure=Should not be read\r\n"
-                   L"[English end]\r\n");
-    wchar_t previous[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    SetCurrentDirectoryW(folder.Path(L"").c_str());
-    const DWORD number = 1;
-    SetValue(kWizardsPolicyKey, L"GINA Locale", REG_DWORD, &number, 4);
+    UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=Should not be read\r\n"
+                         L"[English end]\r\n");
+    SetRegistryDword(kWizardsPolicyKey, L"GINA Locale", 1);
     ReadSettings();
-    SetCurrentDirectoryW(previous);
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure),
               TextKeys::ErrorDialogTitleChainFailure.english);
+}
+
+TEST_F(ChainTexts, GetLanguageMethodChoosesWhichSystemLanguageDecides) {
+    const std::pair<const char*, const void*> replaced[] = {
+        {"GetUserDefaultLangID", reinterpret_cast<const void*>(&UserLanguage)},
+        {"GetUserDefaultUILanguage", reinterpret_cast<const void*>(&UiLanguage)},
+        {"GetSystemDefaultLangID", reinterpret_cast<const void*>(&SystemLanguage)},
+    };
+    const void* system[3];
+    for (int i = 0; i < 3; ++i) {
+        system[i] = ReplaceImport(replaced[i].first, replaced[i].second);
+    }
+    const struct {
+        const wchar_t* language; // the "Language" value, or none
+        DWORD method;            // 99: no "GetLanguageMethod" value
+        LANGID user, ui, system;
+        DWORD id;
+    } cases[] = {
+        {nullptr, 1, 0x0807, 0x040C, 0x0415, 7},   // user default, primary part of Swiss German
+        {nullptr, 2, 0x0807, 0x040C, 0x0415, 12},  // user interface
+        {nullptr, 0, 0x0807, 0x040C, 0x0415, 21},  // system
+        {nullptr, 3, 0x0807, 0x040C, 0x0415, 21},  // any other value: system
+        {nullptr, 99, 0x0807, 0x040C, 0x0415, 21}, // missing: system
+        {nullptr, 1, 0x0411, 0x040C, 0x0415, 9},   // Japanese has no texts: English
+        {nullptr, 0, 0x0807, 0x040C, 0x0107, 9},   // primary 0x107 is no language of ours
+        {L"Dutch", 1, 0x0807, 0x040C, 0x0415, 19}, // a language name decides
+    };
+    for (const auto& c : cases) {
+        DeleteRegistryTree(kWizardsPolicyKey);
+        if (c.language != nullptr) {
+            SetRegistryString(kWizardsPolicyKey, L"Language", c.language);
+        }
+        if (c.method != 99) {
+            SetRegistryDword(kWizardsPolicyKey, L"GetLanguageMethod", c.method);
+        }
+        g_userLanguage = c.user;
+        g_uiLanguage = c.ui;
+        g_systemLanguage = c.system;
+        ReadSettings();
+        EXPECT_EQ(ProcessTextCollection().GetLanguageId(), c.id) << "method " << c.method;
+    }
+    for (int i = 0; i < 3; ++i) {
+        (void)ReplaceImport(replaced[i].first, system[i]);
+    }
 }

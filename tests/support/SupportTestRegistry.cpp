@@ -3,7 +3,7 @@
 #define _WIN32_WINNT 0x0600
 #include "tests/support/SupportTestRegistry.h"
 
-#include <windows.h>
+#include <gtest/gtest.h>
 
 #include <initializer_list>
 
@@ -16,4 +16,23 @@ void DeleteRegistryTree(const wchar_t* path) {
         }
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, path, view, 0);
     }
+}
+
+void SetRegistryValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
+                      DWORD size, REGSAM view) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                              nullptr, &key, nullptr),
+              0);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), 0);
+    RegCloseKey(key);
+}
+
+void SetRegistryDword(const wchar_t* path, const wchar_t* name, DWORD value) {
+    SetRegistryValue(path, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetRegistryString(const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+    SetRegistryValue(path, name, REG_SZ, value.c_str(),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
