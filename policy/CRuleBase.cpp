@@ -36,8 +36,7 @@ void CRuleBase::SetDescription(uint32_t languageId, const wchar_t* text) {
     m_descriptions[languageId] = text != nullptr ? text : L"";
 }
 
-CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* texts,
-                                                           size_t count) {
+CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* texts, size_t count) {
     DescriptionTable table;
     for (size_t i = 0; i < count; ++i) {
         table[texts[i].languageId] = texts[i].text;
@@ -45,8 +44,8 @@ CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* te
     return table;
 }
 
-CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* texts,
-                                                           size_t count, long value) {
+CRuleBase::DescriptionTable CRuleBase::BuiltInDescriptions(const BuiltInText* texts, size_t count,
+                                                           long value) {
     DescriptionTable table;
     for (size_t i = 0; i < count; ++i) {
         table[texts[i].languageId] = FormatWide(texts[i].text, value);
@@ -65,9 +64,8 @@ int32_t CRuleBase::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const wcha
         stopped);
 }
 
-int32_t CRuleBase::LoadRuleFrame(cMvLog& log, IXMLDOMNode* ruleElement,
-                                 const wchar_t* listFailure, const wchar_t* loadMessage,
-                                 const ChildReader& reader) {
+int32_t CRuleBase::LoadRuleFrame(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t* listFailure,
+                                 const wchar_t* loadMessage, const ChildReader& reader) {
     bool stopped = false;
     const int32_t result =
         WalkChildren(log, ruleElement, listFailure, loadMessage, reader, stopped);
@@ -79,9 +77,9 @@ int32_t CRuleBase::LoadRuleFrame(cMvLog& log, IXMLDOMNode* ruleElement,
     return result;
 }
 
-int32_t CRuleBase::WalkChildren(cMvLog& log, IXMLDOMNode* ruleElement,
-                                const wchar_t* listFailure, const wchar_t* loadMessage,
-                                const ChildReader& reader, bool& stopped) {
+int32_t CRuleBase::WalkChildren(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t* listFailure,
+                                const wchar_t* loadMessage, const ChildReader& reader,
+                                bool& stopped) {
     stopped = false;
     if (ruleElement == nullptr) {
         log.LogHResult(LogLevel::Error, E_POINTER,

@@ -89,9 +89,8 @@ protected:
     // with the next child, or end the load at once with `result` (the common
     // children are then not read).
     enum class ChildOutcome { Next, Stop };
-    using ChildReader =
-        std::function<ChildOutcome(const std::wstring& baseName, IXMLDOMNode* child,
-                                   int32_t& result)>;
+    using ChildReader = std::function<ChildOutcome(const std::wstring& baseName, IXMLDOMNode* child,
+                                                   int32_t& result)>;
     // The frame of every loader: the element must have children, the child
     // list is walked in document order with `reader`, and then the common
     // children are read. `listFailure` is logged when the list cannot be had,

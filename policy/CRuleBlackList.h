@@ -35,8 +35,7 @@ public:
 
 private:
     CRuleBlackList(const CRuleBlackList& other) = default;
-    [[nodiscard]] ChildOutcome ReadBlacklist(cMvLog& log, IXMLDOMNode* blacklist,
-                                             int32_t& result);
+    [[nodiscard]] ChildOutcome ReadBlacklist(cMvLog& log, IXMLDOMNode* blacklist, int32_t& result);
     [[nodiscard]] bool MatchesLiteral(const wchar_t* password) const;
 
     int32_t m_interpretation = kLiteral;

@@ -85,7 +85,8 @@ int32_t CRuleHistoryMinimumAge::GetPasswordLastSet(cMvLog& log, const CScope& us
     }
     FILETIME time = {};
     if (value.Type() == VT_DISPATCH || value.Type() == VT_UNKNOWN) {
-        IUnknown* object = value.Type() == VT_DISPATCH ? value.get()->pdispVal : value.get()->punkVal;
+        IUnknown* object =
+            value.Type() == VT_DISPATCH ? value.get()->pdispVal : value.get()->punkVal;
         cMvComPtr<IADsLargeInteger> large;
         hr = object != nullptr ? object->QueryInterface(IID_IADsLargeInteger, large.put_void())
                                : E_POINTER;

@@ -40,8 +40,7 @@ const BuiltInText kTexts[] = {
      L"A senha não pode ser parecida com informações pessoais, como o nome de usuário."},
     {LanguageId::Czech, L"Heslo se nesmí podobat osobním údajům, například uživatelskému jménu."},
     {LanguageId::Chinese, L"密码不能与用户名等个人信息相似。"},
-    {LanguageId::Russian,
-     L"Пароль не должен напоминать личные данные, например имя пользователя."},
+    {LanguageId::Russian, L"Пароль не должен напоминать личные данные, например имя пользователя."},
     {LanguageId::Finnish, L"Salasana ei saa muistuttaa henkilötietoja, kuten käyttäjänimeä."},
     {LanguageId::Hungarian,
      L"A jelszó nem hasonlíthat személyes adatokra, például a felhasználónévre."},
@@ -176,8 +175,7 @@ int32_t CRuleNameSimilarity::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, 
                     m_loginCheck = false;
                     m_loginRatio = kDefaultSimilarityRatio;
                 } else {
-                    log.Log(LogLevel::Debug,
-                            L"Successfully set settings for username similarity.");
+                    log.Log(LogLevel::Debug, L"Successfully set settings for username similarity.");
                 }
             } else if (name == L"FullnameRatio") {
                 result = ReadRatioElement(log, child, m_fullNameCheck, m_fullNameRatio);

@@ -125,9 +125,9 @@ int32_t CRuleRegex::Test(cMvLog& log, bool& valid, const CScope&, const wchar_t*
         valid = m_expressionType == kRepeatingCharacters;
         return 0;
     }
-    const int32_t code =
-        CheckStringWithRegEx(newPassword, static_cast<int32_t>(std::wcslen(newPassword)),
-                             m_expression.c_str(), static_cast<int32_t>(m_expression.size()), &valid);
+    const int32_t code = CheckStringWithRegEx(
+        newPassword, static_cast<int32_t>(std::wcslen(newPassword)), m_expression.c_str(),
+        static_cast<int32_t>(m_expression.size()), &valid);
     if (code != 0) {
         // Never read as accepted, whatever the matcher left in the verdict.
         valid = false;

@@ -44,8 +44,7 @@ public:
 
 private:
     CRuleRegex(const CRuleRegex& other) = default;
-    [[nodiscard]] static DescriptionTable BuiltInTexts(int32_t expressionType,
-                                                       int32_t repeatLimit);
+    [[nodiscard]] static DescriptionTable BuiltInTexts(int32_t expressionType, int32_t repeatLimit);
     [[nodiscard]] ChildOutcome ReadRegex(cMvLog& log, IXMLDOMNode* regex, int32_t& result);
 
     int32_t m_expressionType = kRegularExpression;

@@ -49,8 +49,8 @@ std::unique_ptr<CRuleBase> MakeRule(int32_t type, const wchar_t*& loadFailure) {
 }
 
 // Loads one new rule; logs its failure with the type's message.
-int32_t LoadRule(cMvLog& log, CRuleBase& rule, const wchar_t* loadFailure,
-                 IXMLDOMNode* ruleElement, const wchar_t* documentVersion) {
+int32_t LoadRule(cMvLog& log, CRuleBase& rule, const wchar_t* loadFailure, IXMLDOMNode* ruleElement,
+                 const wchar_t* documentVersion) {
     const int32_t code = rule.LoadFromXML(log, ruleElement, documentVersion);
     if (code != 0) {
         log.LogHResult(LogLevel::Error, code, loadFailure);
@@ -85,8 +85,9 @@ int32_t CreateRuleFromXML(cMvLog& log, IXMLDOMNode* ruleElement, RuleList& rules
     if (type == kSimilarities) {
         auto name = std::make_unique<CRuleNameSimilarity>();
         auto password = std::make_unique<CRulePasswordSimilarity>();
-        const int32_t nameCode = LoadRule(log, *name, L"Failed to load name similarity rule from XML.",
-                                          ruleElement, documentVersion);
+        const int32_t nameCode =
+            LoadRule(log, *name, L"Failed to load name similarity rule from XML.", ruleElement,
+                     documentVersion);
         const int32_t passwordCode =
             LoadRule(log, *password, L"Failed to load password similarity rule from XML.",
                      ruleElement, documentVersion);
