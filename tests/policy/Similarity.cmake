@@ -23,3 +23,13 @@ if(RESETRA_NATIVE)
         TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
     return()
 endif()
+
+# Test tree: the DLL's own code under Wine, with the C runtime's lower-casing.
+resetra_add_gtest(similarity_tests SOURCES ${similarity_dir}/SimilarityTest.cpp LIBS resetra_policy)
+add_executable(similarity_differential_wine ${similarity_dir}/SimilarityDifferential.cpp)
+target_link_libraries(similarity_differential_wine PRIVATE resetra_policy)
+target_link_options(similarity_differential_wine PRIVATE ${RESETRA_STATIC_LINK})
+add_test(NAME SimilarityUnderWineAgreesWithRecursiveDefinition
+         COMMAND similarity_differential_wine --seed ${RESETRA_SIMILARITY_DIFF_SEED}
+                 --count 100000)
+set_tests_properties(SimilarityUnderWineAgreesWithRecursiveDefinition PROPERTIES TIMEOUT 300)
