@@ -289,7 +289,8 @@ TEST_F(ChangePasswordDialog, NoPasswordReachesEitherLogOrTheJournal) {
             wide += c;
             wide += '\0';
         }
-        for (const std::string* where : {&stub, &policy, &journal}) {
+        for (const std::string* where :
+             {&stub, &policy, static_cast<const std::string*>(&journal)}) {
             EXPECT_EQ(std::string::npos, where->find(tail)) << password;
             EXPECT_EQ(std::string::npos, where->find(wide)) << password;
         }
