@@ -206,6 +206,34 @@ TEST_F(ChangePasswordDialog, BrokenRulesAreListedInRuleOrderAndTheCorrectedPassw
               run.Events().IndexOf("host dispatch WlxMessageBox"));
 }
 
+// Fourteen rules need more than the panel's first 195 pixels: the dialog
+// grows by what the panel needs, so its own fields stay below the panel,
+// and the whole dialog stays on the screen.
+TEST_F(ChangePasswordDialog, PanelOfManyRulesPushesTheFieldsDownAndStaysOnScreen) {
+    DomainSetup many;
+    for (int i = 0; i < 11; ++i) {
+        many.extraRule += "<Rule type=\"2\"><Enabled>1</Enabled><MinimumLength>1</MinimumLength>"
+                          "<Description>Rule " +
+                          std::to_string(i + 4) + ".</Description></Rule>";
+    }
+    Show("controls ; press 2", many);
+    const DialogSnapshot dialog = Snapshot(run.Events(), "1700");
+    const Fields* panel = dialog.WithStyle("0x50800000");
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ(2 + 14 * 20 + 10, Number(*panel, "h"));
+    const int panelBottom = Number(*panel, "y") + Number(*panel, "h");
+    for (const Fields& control : dialog.controls) {
+        const int id = Number(control, "id");
+        if (id != 0 && id != 1020) {
+            EXPECT_GT(Number(control, "y"), panelBottom) << control.at("id");
+        }
+    }
+    EXPECT_EQ("xxxvvvvvvvvvvv", Marks(0));
+    const int bottom = Number(dialog.window, "y") + Number(dialog.window, "h");
+    EXPECT_LE(bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_GE(Number(dialog.window, "y"), 0);
+}
+
 // Failures of the engine never block the change: the OK reaches the chained
 // GINA and the policy log says why nothing was checked.
 TEST_F(ChangePasswordDialog, EngineFailuresLetTheChangeThroughWithALogLine) {
