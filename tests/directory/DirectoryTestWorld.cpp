@@ -64,32 +64,6 @@ void DirectoryTest::UseExampleWith(const std::wstring& from, const std::wstring&
     UseFixture(text);
 }
 
-bool DirectoryTest::Logged(uint32_t level, const std::wstring& text) const {
-    for (const cMvLogEntry& entry : handler.entries) {
-        if (entry.GetLevel() == level && entry.GetText() == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool DirectoryTest::LoggedStart(uint32_t level, const std::wstring& start) const {
-    for (const cMvLogEntry& entry : handler.entries) {
-        if (entry.GetLevel() == level && entry.GetText().compare(0, start.size(), start) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::wstring DirectoryTest::AllEntries() const {
-    std::wstring all;
-    for (const cMvLogEntry& entry : handler.entries) {
-        all += std::to_wstring(entry.GetLevel()) + L" " + entry.GetText() + L"\n";
-    }
-    return all;
-}
-
 std::vector<std::wstring> DirectoryTest::Calls(const std::wstring& start) const {
     std::vector<std::wstring> found;
     for (const std::wstring& line : SimDomainJournal()) {

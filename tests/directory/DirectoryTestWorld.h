@@ -6,19 +6,12 @@
 
 #include "sim/domain/SimDomain.h"
 #include "support/cMvLog.h"
-#include "support/cMvLogHandler.h"
+#include "tests/support/CapturingHandler.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-class CapturingLogHandler : public cMvLogHandler {
-public:
-    void Log(cMvLogEntry entry) override { entries.push_back(std::move(entry)); }
-    bool Accepts(uint32_t) override { return true; }
-    std::vector<cMvLogEntry> entries;
-};
 
 class DirectoryTest : public ::testing::Test {
 protected:
@@ -31,16 +24,19 @@ protected:
     // The example fixture with one piece of text replaced, for a fault.
     void UseExampleWith(const std::wstring& from, const std::wstring& to);
 
-    // Whether an entry of this level has exactly this text.
-    [[nodiscard]] bool Logged(uint32_t level, const std::wstring& text) const;
-    // Whether an entry of this level starts with this text.
-    [[nodiscard]] bool LoggedStart(uint32_t level, const std::wstring& start) const;
-    [[nodiscard]] std::wstring AllEntries() const;
+    // Whether an entry of this level has exactly this text, or starts with it.
+    [[nodiscard]] bool Logged(uint32_t level, const std::wstring& text) const {
+        return handler.Logged(level, text);
+    }
+    [[nodiscard]] bool LoggedStart(uint32_t level, const std::wstring& start) const {
+        return handler.Logged(level, start, CapturingHandler::Match::Start);
+    }
+    [[nodiscard]] std::string AllEntries() const { return handler.All(); }
     // Journal lines of the simulation that start with this text.
     [[nodiscard]] std::vector<std::wstring> Calls(const std::wstring& start) const;
 
     cMvLog log;
-    CapturingLogHandler handler;
+    CapturingHandler handler;
     long invalidReleasesBefore = 0;
 };
 

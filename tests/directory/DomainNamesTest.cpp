@@ -9,30 +9,30 @@
 using GetJoinedDomainName_ = DirectoryTest;
 using FlatToDnsDomainName_ = DirectoryTest;
 
-TEST_F(GetJoinedDomainName_, GivesTheFlatNameOfTheComputersDomain) {
-    std::wstring domain;
-    EXPECT_EQ(GetJoinedDomainName(log, domain), 0);
-    EXPECT_EQ(domain, L"CORP");
-    EXPECT_TRUE(Logged(LogLevel::Debug, L"Local computer is joined to domain 'CORP'."));
-}
-
-TEST_F(GetJoinedDomainName_, LeavesTheNameEmptyInAWorkgroup) {
-    UseExampleWith(L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>",
-                   L"<Computer name=\"WS01\" workgroup=\"WORKGROUP\"/>");
-    std::wstring domain;
-    EXPECT_EQ(GetJoinedDomainName(log, domain), 0);
-    EXPECT_EQ(domain, L"");
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Local computer is not joined to a domain."));
-}
-
-TEST_F(GetJoinedDomainName_, ReturnsTheFailureOfTheJoinInformation) {
-    UseExampleWith(L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>",
-                   L"<Computer name=\"WS01\" joinedTo=\"CORP\" joinError=\"2453\"/>");
-    std::wstring domain = L"unchanged";
-    EXPECT_EQ(GetJoinedDomainName(log, domain), 2453);
-    EXPECT_EQ(domain, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (2453) - Failed to get join status "
-                                        L"information for the local computer."));
+TEST_F(GetJoinedDomainName_, GivesTheFlatNameOfTheComputersDomainOrNothing) {
+    const std::wstring computer = L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>";
+    const struct {
+        const wchar_t* computer;
+        int32_t code;
+        const wchar_t* domain;
+        uint32_t level;
+        const wchar_t* logged;
+    } cases[] = {
+        {L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>", 0, L"CORP", LogLevel::Debug,
+         L"Local computer is joined to domain 'CORP'."},
+        {L"<Computer name=\"WS01\" workgroup=\"WORKGROUP\"/>", 0, L"unchanged", LogLevel::Error,
+         L"Local computer is not joined to a domain."},
+        {L"<Computer name=\"WS01\" joinedTo=\"CORP\" joinError=\"2453\"/>", 2453, L"unchanged",
+         LogLevel::Error,
+         L"Error code (2453) - Failed to get join status information for the local computer."},
+    };
+    for (const auto& c : cases) {
+        UseExampleWith(computer, c.computer);
+        std::wstring domain = L"unchanged";
+        EXPECT_EQ(GetJoinedDomainName(log, domain), c.code) << c.computer;
+        EXPECT_EQ(domain, c.domain);
+        EXPECT_TRUE(Logged(c.level, c.logged)) << AllEntries();
+    }
 }
 
 TEST_F(FlatToDnsDomainName_, AsksTheLocatorForTheDnsName) {

@@ -37,18 +37,54 @@ TEST_F(CrackName_, BindsWithTheFlatNameAsWellAsTheDnsName) {
     EXPECT_EQ(dn, kBobDn);
 }
 
-TEST_F(CrackName_, ReportsANameInAnotherDomainAsFailedWhenNotAskedToRetry) {
-    std::wstring dn = L"unchanged";
-    EXPECT_EQ(CrackName(log, L"corp.example.com", DS_CANONICAL_NAME,
-                        L"lab.example.net/Research/Optics/Erin Eve", DS_FQDN_1779_NAME, dn, false),
-              kCrackNameFailed);
-    EXPECT_EQ(dn, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Debug,
-                       L"Failed to crack name. New domain 'lab.example.net' found. Retrying..."));
-    EXPECT_TRUE(Logged(LogLevel::Error, std::wstring(L"Error code (-6) - Error cracking name. ") +
-                                            GetCrackNameErrorText(log, 5)))
-        << AllEntries();
-    EXPECT_EQ(Calls(L"DsBindW").size(), 1u);
+TEST_F(CrackName_, FailuresLeaveTheOutputAndLogTheirCode) {
+    const std::wstring corpDc = L"<DomainController name=\"DC01\"/>";
+    const std::wstring notFound = L"Error code (-6) - Error cracking name. ";
+    const struct {
+        const char* what;
+        std::wstring from, to; // a change of the example fixture
+        const wchar_t* domain;
+        DS_NAME_FORMAT offered;
+        const wchar_t* name;
+        bool retry;
+        int32_t code;
+        std::wstring logged; // at Error level
+        size_t binds;
+    } cases[] = {
+        {"a name of another domain, no retry", L"", L"", L"corp.example.com", DS_CANONICAL_NAME,
+         L"lab.example.net/Research/Optics/Erin Eve", false, kCrackNameFailed,
+         notFound + GetCrackNameErrorText(log, 5), 1},
+        {"a referral that names no domain", corpDc, corpDc + L"<Crack name=\"lost\" status=\"5\"/>",
+         L"corp.example.com", DS_UNKNOWN_NAME, L"lost", true, kCrackNameFailed,
+         notFound + GetCrackNameErrorText(log, 5), 1},
+        {"no controller to bind", L"flat=\"CORP\"", L"flat=\"CORP\" bindError=\"1722\"",
+         L"corp.example.com", DS_USER_PRINCIPAL_NAME, L"bob@corp.example.com", false, 1722,
+         L"Error code (1722) - Failed to bind a domain controller for domain 'corp.example.com'.",
+         1},
+        {"a failing crack call", L"flat=\"CORP\"", L"flat=\"CORP\" crackError=\"8\"",
+         L"corp.example.com", DS_UNKNOWN_NAME, L"CORP\\bob", false, 8,
+         L"Error code (8) - Error cracking name 'CORP\\bob'.", 1},
+        {"an unknown domain", L"", L"", L"nowhere.example.org", DS_CANONICAL_NAME,
+         L"nowhere.example.org/x", true, ERROR_NO_SUCH_DOMAIN, L"", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.from.empty()) {
+            UseExampleWith(c.from, c.to);
+        }
+        SimDomainClearJournal();
+        const long bindsBefore = SimDomainCallCount(L"DsBindW");
+        std::wstring out = L"unchanged";
+        EXPECT_EQ(CrackName(log, c.domain, c.offered, c.name, DS_FQDN_1779_NAME, out, c.retry),
+                  c.code);
+        EXPECT_EQ(out, L"unchanged");
+        EXPECT_TRUE(c.logged.empty() || Logged(LogLevel::Error, c.logged)) << AllEntries();
+        EXPECT_EQ(SimDomainCallCount(L"DsBindW") - bindsBefore, static_cast<long>(c.binds));
+        if (c.code == 1722) {
+            EXPECT_TRUE(Calls(L"DsCrackNamesW").empty()); // nothing cracked without a bind
+        }
+        UseFixture(ExampleFixtureText());
+    }
 }
 
 TEST_F(CrackName_, FollowsTheReferralOnceWhenAskedToRetry) {
@@ -109,47 +145,6 @@ TEST_F(CrackName_, FailsEveryItemStatusWithItsOwnText) {
     }
 }
 
-TEST_F(CrackName_, DoesNotFollowAReferralThatNamesNoDomain) {
-    UseExampleWith(L"<DomainController name=\"DC01\"/>",
-                   L"<DomainController name=\"DC01\"/><Crack name=\"lost\" status=\"5\"/>");
-    std::wstring out = L"unchanged";
-    EXPECT_EQ(
-        CrackName(log, L"corp.example.com", DS_UNKNOWN_NAME, L"lost", DS_FQDN_1779_NAME, out, true),
-        kCrackNameFailed);
-    EXPECT_EQ(out, L"unchanged");
-    EXPECT_EQ(Calls(L"DsBindW").size(), 1u);
-}
-
-TEST_F(CrackName_, ReturnsTheBindFailureWithItsLogLine) {
-    UseExampleWith(L"flat=\"CORP\"", L"flat=\"CORP\" bindError=\"1722\"");
-    std::wstring out = L"unchanged";
-    EXPECT_EQ(CrackName(log, L"corp.example.com", DS_USER_PRINCIPAL_NAME, L"bob@corp.example.com",
-                        DS_SID_OR_SID_HISTORY_NAME, out, false),
-              1722);
-    EXPECT_EQ(out, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (1722) - Failed to bind a domain controller "
-                                        L"for domain 'corp.example.com'."));
-    EXPECT_TRUE(Calls(L"DsCrackNamesW").empty());
-}
-
-TEST_F(CrackName_, ReturnsNoSuchDomainForAnUnknownDomain) {
-    std::wstring out = L"unchanged";
-    EXPECT_EQ(CrackName(log, L"nowhere.example.org", DS_CANONICAL_NAME, L"nowhere.example.org/x",
-                        DS_FQDN_1779_NAME, out, true),
-              ERROR_NO_SUCH_DOMAIN);
-    EXPECT_EQ(out, L"unchanged");
-}
-
-TEST_F(CrackName_, ReturnsTheFailureOfTheCrackCallWithTheName) {
-    UseExampleWith(L"flat=\"CORP\"", L"flat=\"CORP\" crackError=\"8\"");
-    std::wstring out = L"unchanged";
-    EXPECT_EQ(CrackName(log, L"corp.example.com", DS_UNKNOWN_NAME, L"CORP\\bob", DS_FQDN_1779_NAME,
-                        out, false),
-              8);
-    EXPECT_EQ(out, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (8) - Error cracking name 'CORP\\bob'."));
-}
-
 TEST_F(CanonicalToDistinguishedName_, BindsInTheDomainOfTheCanonicalName) {
     std::wstring dn;
     EXPECT_EQ(CanonicalToDistinguishedName(log, L"corp.example.com/Sales/EMEA/Bob Builder", dn), 0);
@@ -167,28 +162,28 @@ TEST_F(CanonicalToDistinguishedName_, TranslatesUnitsWithSubUnitsAndSlashesInNam
     EXPECT_EQ(dn, L"CN=Carol White,OU=R/D,DC=corp,DC=example,DC=com");
 }
 
-TEST_F(CanonicalToDistinguishedName_, AsksTheComputersOwnDomainWhenTheNameHasNoSlash) {
-    std::wstring dn = L"unchanged";
-    EXPECT_EQ(CanonicalToDistinguishedName(log, L"Bob Builder", dn), kCrackNameFailed);
-    EXPECT_EQ(dn, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Debug,
-                       L"Unable to extract domain name from canonical name 'Bob Builder'."));
+TEST_F(CanonicalToDistinguishedName_, BindsWithoutADomainOrWithAnEmptyOneForANameWithoutOne) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* bind;
+        int32_t code; // 0: any failure
+    } cases[] = {
+        {L"Bob Builder", L"DsBindW dc=(null) domain=(null)", kCrackNameFailed}, // own domain
+        {L"/Sales/Bob", L"DsBindW dc=(null) domain=", 0},
+    };
+    for (const auto& c : cases) {
+        SimDomainClearJournal();
+        std::wstring dn = L"unchanged";
+        const int32_t code = CanonicalToDistinguishedName(log, c.name, dn);
+        EXPECT_TRUE(c.code == 0 ? code != 0 : code == c.code) << code;
+        EXPECT_EQ(dn, L"unchanged");
+        EXPECT_TRUE(Logged(LogLevel::Debug, std::wstring(L"Unable to extract domain name from "
+                                                         L"canonical name '") +
+                                                c.name + L"'."));
+        EXPECT_EQ(Calls(L"DsBindW"), std::vector<std::wstring>{c.bind});
+    }
     EXPECT_TRUE(Logged(LogLevel::Debug, L"Error code (-6) - Unable to translate canonical name "
                                         L"'Bob Builder' to to distinguished name ."));
-    const auto binds = Calls(L"DsBindW");
-    ASSERT_EQ(binds.size(), 1u);
-    EXPECT_EQ(binds[0], L"DsBindW dc=(null) domain=(null)");
-}
-
-TEST_F(CanonicalToDistinguishedName_, CracksWithTheEmptyDomainNameWhenTheNameStartsWithASlash) {
-    std::wstring dn = L"unchanged";
-    EXPECT_NE(CanonicalToDistinguishedName(log, L"/Sales/Bob", dn), 0);
-    EXPECT_EQ(dn, L"unchanged");
-    EXPECT_TRUE(Logged(LogLevel::Debug,
-                       L"Unable to extract domain name from canonical name '/Sales/Bob'."));
-    const auto binds = Calls(L"DsBindW");
-    ASSERT_EQ(binds.size(), 1u);
-    EXPECT_EQ(binds[0], L"DsBindW dc=(null) domain=");
 }
 
 TEST_F(CanonicalToDistinguishedName_, ReturnsTheFailureOfAnUnreachableDomain) {

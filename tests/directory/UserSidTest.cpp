@@ -100,77 +100,56 @@ TEST_F(GetSidStringByAdsi_, EscapesASlashInTheDistinguishedName) {
     EXPECT_EQ(objects[0], L"ADsGetObject LDAP://CN=Carol White,OU=R\\/D,DC=corp,DC=example,DC=com");
 }
 
-TEST_F(GetSidStringByAdsi_, RefusesASidValueOfTheWrongVariantType) {
-    UseFixture(BobWithAttr(L"<Attr name=\"objectSid\">" CORP_SID L"-1105</Attr>"));
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), E_INVALIDARG);
-    EXPECT_EQ(sid, L"unchanged");
-    EXPECT_TRUE(LoggedStart(LogLevel::Debug, L"Error getting converting binary SID to bytes. "
-                                             L"Error code 0x80070057."))
-        << AllEntries();
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (-2147024809) - Unable to look up SID for "
-                                        L"lookupname 'bob'."));
-}
-
-TEST_F(GetSidStringByAdsi_, RefusesAnArrayThatIsNotAByteArray) {
-    UseFixture(BobWithAttr(L"<Attr name=\"objectSid\" type=\"strings\"><Value>1</Value>"
-                           L"<Value>5</Value></Attr>"));
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), E_INVALIDARG);
-    EXPECT_EQ(sid, L"unchanged");
-}
-
-TEST_F(GetSidStringByAdsi_, RefusesSidBytesShorterThanTheSidTheyAnnounce) {
-    // Revision 1, five sub-authorities announced (28 bytes), twelve received.
-    UseFixture(BobWithAttr(L"<Attr name=\"objectSid\" type=\"bytes\">0105000000000005 "
-                           L"15000000</Attr>"));
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), E_INVALIDARG);
-    EXPECT_EQ(sid, L"unchanged");
-}
-
-TEST_F(GetSidStringByAdsi_, RefusesBytesThatAreNoSid) {
-    for (const wchar_t* bytes : {L"", L"01", L"0900000000000005 15000000", L"0110000000000005"}) {
-        UseFixture(BobWithAttr(std::wstring(L"<Attr name=\"objectSid\" type=\"bytes\">") + bytes +
-                               L"</Attr>"));
+TEST_F(GetSidStringByAdsi_, RefusesSidValuesThatAreNoSidAndReportsEachFailingStep) {
+    const std::wstring example = ExampleFixtureText();
+    const std::wstring bobPath =
+        L"LDAP://CN=Bob Builder,OU=EMEA,OU=Sales,DC=corp,DC=example,DC=com";
+    const std::wstring bytes = L"<Attr name=\"objectSid\" type=\"bytes\">";
+    const struct {
+        const char* what;
+        std::wstring fixture;
+        const wchar_t* user;
+        HRESULT code;
+        std::wstring logged; // start of an Error entry, if any
+    } cases[] = {
+        {"a text", BobWithAttr(L"<Attr name=\"objectSid\">" CORP_SID L"-1105</Attr>"), L"bob",
+         E_INVALIDARG, L"Error code (-2147024809) - Unable to look up SID for lookupname 'bob'."},
+        {"an array of strings",
+         BobWithAttr(L"<Attr name=\"objectSid\" type=\"strings\"><Value>1</Value></Attr>"), L"bob",
+         E_INVALIDARG, L""},
+        // Revision 1, five sub-authorities announced (28 bytes), twelve received.
+        {"short bytes", BobWithAttr(bytes + L"0105000000000005 15000000</Attr>"), L"bob",
+         E_INVALIDARG, L""},
+        {"no bytes", BobWithAttr(bytes + L"</Attr>"), L"bob", E_INVALIDARG, L""},
+        {"one byte", BobWithAttr(bytes + L"01</Attr>"), L"bob", E_INVALIDARG, L""},
+        {"revision 9", BobWithAttr(bytes + L"0900000000000005 15000000</Attr>"), L"bob",
+         E_INVALIDARG, L""},
+        {"sixteen sub-authorities", BobWithAttr(bytes + L"0110000000000005</Attr>"), L"bob",
+         E_INVALIDARG, L""},
+        {"no SID on the object",
+         BobWithAttr(L"<Attr name=\"objectSid\" type=\"error\" error=\"0x8000500D\"/>"), L"bob",
+         E_ADS_PROPERTY_NOT_FOUND,
+         L"Error getting SID from object with WinNt path: '" + bobPath +
+             L"'. Error code 0x8000500D."},
+        {"an object that cannot be bound",
+         std::wstring(example).replace(example.find(L"flat=\"CORP\""), 11,
+                                       L"flat=\"CORP\" adsError=\"0x8007203A\""),
+         L"bob", HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN),
+         L"Error getting object for '" + bobPath + L"'."},
+        {"a name that cannot be translated", example, L"nobody",
+         HRESULT_FROM_WIN32(ERROR_DS_NAME_ERROR_NOT_FOUND),
+         L"Error translating name 'corp.example.com'\\'nobody' to distinguished name."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseFixture(c.fixture);
+        handler.entries.clear();
         std::wstring sid = L"unchanged";
-        EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), E_INVALIDARG) << bytes;
+        EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", c.user, sid), c.code);
         EXPECT_EQ(sid, L"unchanged");
+        EXPECT_TRUE(c.logged.empty() || LoggedStart(LogLevel::Error, c.logged)) << AllEntries();
     }
-}
-
-TEST_F(GetSidStringByAdsi_, ReportsAMissingSidWithThePathOfTheObject) {
-    UseFixture(BobWithAttr(L"<Attr name=\"objectSid\" type=\"error\" error=\"0x8000500D\"/>"));
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), E_ADS_PROPERTY_NOT_FOUND);
-    EXPECT_EQ(sid, L"unchanged");
-    EXPECT_TRUE(LoggedStart(LogLevel::Error,
-                            L"Error getting SID from object with WinNt path: 'LDAP://CN=Bob "
-                            L"Builder,OU=EMEA,OU=Sales,DC=corp,DC=example,DC=com'. Error code "
-                            L"0x8000500D."))
-        << AllEntries();
-}
-
-TEST_F(GetSidStringByAdsi_, ReportsAnObjectThatCannotBeBound) {
-    UseExampleWith(L"flat=\"CORP\"", L"flat=\"CORP\" adsError=\"0x8007203A\"");
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid),
-              HRESULT_FROM_WIN32(ERROR_DS_SERVER_DOWN));
-    EXPECT_EQ(sid, L"unchanged");
-    EXPECT_TRUE(LoggedStart(LogLevel::Error,
-                            L"Error getting object for 'LDAP://CN=Bob "
-                            L"Builder,OU=EMEA,OU=Sales,DC=corp,DC=example,DC=com'."));
-}
-
-TEST_F(GetSidStringByAdsi_, ReportsAUserWhoseNameCannotBeTranslated) {
-    std::wstring sid = L"unchanged";
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"nobody", sid),
-              HRESULT_FROM_WIN32(ERROR_DS_NAME_ERROR_NOT_FOUND));
-    EXPECT_EQ(sid, L"unchanged");
-    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error translating name "
-                                             L"'corp.example.com'\\'nobody' to distinguished "
-                                             L"name."));
-    EXPECT_EQ(SimDomainCallCount(L"ADsGetObject"), 0);
+    EXPECT_EQ(SimDomainCallCount(L"ADsGetObject"), 0) << "after a name that was not translated";
 }
 
 TEST_F(TranslateToDistinguishedName_, TranslatesThePrincipalNameOfTheUser) {

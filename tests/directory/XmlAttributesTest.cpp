@@ -34,49 +34,32 @@ protected:
         return node;
     }
     cMvLog log;
-    CapturingLogHandler handler;
+    CapturingHandler handler;
     cMvComPtr<IXMLDOMDocument> document;
 };
 
-TEST_F(GetXmlAttributeValue_, FindsAnAttributeWhateverTheCaseOfItsName) {
-    auto element = Element(L"<Scope type=\"3\" Version=\"2.1\"/>");
-    std::wstring value;
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"TYPE", value), 0);
-    EXPECT_EQ(value, L"3");
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"version", value), 0);
-    EXPECT_EQ(value, L"2.1");
-}
-
-TEST_F(GetXmlAttributeValue_, TakesTheFirstMatchInDocumentOrder) {
-    auto element = Element(L"<PolicyList VERSION=\"first\" version=\"second\"/>");
-    std::wstring value;
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"version", value), 0);
-    EXPECT_EQ(value, L"first");
-}
-
-TEST_F(GetXmlAttributeValue_, AnswersOneAndKeepsTheTextWhenNoAttributeMatches) {
-    std::wstring value = L"unchanged";
-    auto element = Element(L"<Rule type=\"1\"/>");
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"version", value), 1);
-    EXPECT_EQ(value, L"unchanged");
-    auto bare = Element(L"<Rule/>");
-    EXPECT_EQ(GetXmlAttributeValue(log, bare.get(), L"type", value), 1);
-    EXPECT_EQ(value, L"unchanged");
+TEST_F(GetXmlAttributeValue_, FindsTheFirstAttributeOfTheNameWhateverItsCase) {
+    const struct {
+        const wchar_t* xml;
+        const wchar_t* name;
+        int32_t code;
+        const wchar_t* value;
+    } cases[] = {
+        {L"<Scope type=\"3\" Version=\"2.1\"/>", L"TYPE", 0, L"3"},
+        {L"<Scope type=\"3\" Version=\"2.1\"/>", L"version", 0, L"2.1"},
+        {L"<PolicyList VERSION=\"first\" version=\"second\"/>", L"version", 0, L"first"},
+        {L"<PolicyList version=\"\"/>", L"version", 0, L""},
+        {L"<Rule xmlns:h=\"urn:h\" h:type=\"7\"/>", L"type", 0, L"7"}, // the base name
+        {L"<Rule type=\"1\"/>", L"version", 1, L"unchanged"},
+        {L"<Rule/>", L"type", 1, L"unchanged"},
+    };
+    for (const auto& c : cases) {
+        auto element = Element(c.xml);
+        std::wstring value = L"unchanged";
+        EXPECT_EQ(GetXmlAttributeValue(log, element.get(), c.name, value), c.code) << c.xml;
+        EXPECT_EQ(value, c.value) << c.xml;
+    }
     EXPECT_TRUE(handler.entries.empty());
-}
-
-TEST_F(GetXmlAttributeValue_, ReadsAnEmptyValueAsEmpty) {
-    auto element = Element(L"<PolicyList version=\"\"/>");
-    std::wstring value = L"unchanged";
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"version", value), 0);
-    EXPECT_EQ(value, L"");
-}
-
-TEST_F(GetXmlAttributeValue_, MatchesTheBaseNameOfAPrefixedAttribute) {
-    auto element = Element(L"<Rule xmlns:h=\"urn:h\" h:type=\"7\"/>");
-    std::wstring value;
-    EXPECT_EQ(GetXmlAttributeValue(log, element.get(), L"type", value), 0);
-    EXPECT_EQ(value, L"7");
 }
 
 TEST_F(GetXmlAttributeValue_, RaisesPointerErrorForNoElement) {

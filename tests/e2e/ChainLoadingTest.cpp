@@ -179,29 +179,48 @@ TEST_F(ChainLoading, InitializeReturnsTheChainedResultWhateverTheNoticeAnswered)
     EXPECT_EQ("0x3", run.Events().FieldsOf("host return WlxInitialize").at("result"));
 }
 
-TEST_F(ChainLoading, WithFallbackOffAFailedGinaFailsNegotiation) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
-    RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
-    EXPECT_EQ("", LoadedGina());
-    EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(run.StubLogHas("Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126"))
-        << Log();
-    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 126"));
-}
-
-TEST_F(ChainLoading, WhenMsGinaFailsTooNegotiationFailsWithTheFirstCode) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll");
-    // A host folder without MSGINA.DLL; the chosen GINA is found by full path.
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location",
-                             SimDir() + L"\\SimGinaNoActivateUserShell.dll");
-    EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
-    EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(
-        run.StubLogHas("Error: Error getting address of function WlxActivateUserShell. Errorcode "
-                       "127."))
-        << Log();
-    EXPECT_TRUE(run.StubLogHas("Error: Error loading MS GINA. Errorcode 126")) << Log();
-    EXPECT_TRUE(run.StubLogHas("Error: GINA initialization failed. Errorcode 127")) << Log();
+TEST_F(ChainLoading, NegotiationFailsWhenNoGinaCanBeChainedOrTheChainedOneRefuses) {
+    struct Row {
+        const char* name;
+        std::wstring oldGina;
+        bool fallbackOff;
+        std::wstring hostDir;
+        std::vector<const char*> logged;
+    };
+    const Row rows[] = {
+        {"fallback off",
+         L"NoSuchGina.dll",
+         true,
+         L"",
+         {"Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126",
+          "Error: GINA initialization failed. Errorcode 126"}},
+        {"MSGINA.DLL missing too: the first code",
+         SimDir() + L"\\SimGinaNoActivateUserShell.dll",
+         false,
+         SimDir() + L"\\nomsgina",
+         {"Error: Error getting address of function WlxActivateUserShell. Errorcode 127.",
+          "Error: Error loading MS GINA. Errorcode 126",
+          "Error: GINA initialization failed. Errorcode 127"}},
+        {"the chained GINA refuses",
+         L"SimGinaRefuses.dll",
+         false,
+         L"",
+         {"Error: Wlx negotiation failed."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
+        RegistrySetup::SetString(kGinaKey, L"Old GINA Location", row.oldGina);
+        if (row.fallbackOff) {
+            RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
+        }
+        LoadedGina(row.hostDir);
+        EXPECT_FALSE(Negotiated());
+        for (const char* line : row.logged) {
+            EXPECT_TRUE(run.StubLogHas(line)) << line << "\n" << Log();
+        }
+    }
 }
 
 TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
@@ -214,13 +233,6 @@ TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
     EXPECT_EQ(1u, warnings) << Log();
     EXPECT_TRUE(run.StubLogHas("Warning: Error getting address of function WlxDisconnectNotify. "
                                "Errorcode 127."));
-}
-
-TEST_F(ChainLoading, RefusingNegotiationOfTheChainedGinaFailsNegotiation) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaRefuses.dll");
-    EXPECT_EQ("SimGinaRefuses.dll", LoadedGina());
-    EXPECT_FALSE(Negotiated());
-    EXPECT_TRUE(run.StubLogHas("Error: Wlx negotiation failed.")) << Log();
 }
 
 TEST_F(ChainLoading, ChosenMsGinaThatFailsIsTriedOnceMore) {

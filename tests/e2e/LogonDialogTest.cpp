@@ -229,27 +229,6 @@ TEST_F(ResetWizard, StartsOnTheWinlogonDesktopWithDomainAndUserWhileTheDialogIsH
     EXPECT_FALSE(journal.Has("host dispatch WlxMessageBox"));
 }
 
-TEST_F(ResetWizard, HostileNamesReachTheWizardWholeAsSeparateArguments) {
-    struct Case {
-        const char* typed;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"bob\" \"evil", "bob\"\\s\"evil"},
-        {"\\\\server\\share\\", "\\\\\\\\server\\\\share\\\\"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        // The scenario's words keep their quotes only inside a quoted word,
-        // so the user name goes through the chained GINA's own filling.
-        const Fields wizard = RunWizard("", std::string("set chained.user ") + c.typed + "\n");
-        ASSERT_FALSE(wizard.empty()) << run.Events().Dump();
-        EXPECT_EQ("3", wizard.at("argc"));
-        EXPECT_EQ(c.expected, wizard.at("argv2"));
-        EXPECT_EQ("CONTOSO", wizard.at("argv1"));
-    }
-}
-
 TEST_F(ResetWizard, DisabledDomainBoxGivesAnEmptyDomainArgument) {
     const Fields wizard = RunWizard("disable 1504 ; settext 1502 carol ; ");
     ASSERT_FALSE(wizard.empty()) << run.Events().Dump();

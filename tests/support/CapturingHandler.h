@@ -1,9 +1,10 @@
 // A log handler for tests that keeps every entry it receives, optionally
-// accepting only some levels.
+// accepting only some levels, and answers what was logged.
 #pragma once
 
 #include "support/cMvLogHandler.h"
 
+#include <string>
 #include <vector>
 
 class CapturingHandler : public cMvLogHandler {
@@ -18,6 +19,31 @@ public:
             n += e.GetLevel() == level ? 1 : 0;
         }
         return n;
+    }
+    enum class Match { Whole, Start, Part };
+    // Whether an entry of this level has this text (or starts with it, or
+    // holds it).
+    [[nodiscard]] bool Logged(uint32_t level, const std::wstring& text,
+                              Match match = Match::Whole) const {
+        for (const cMvLogEntry& e : entries) {
+            const std::wstring& t = e.GetText();
+            if (e.GetLevel() == level &&
+                (match == Match::Whole   ? t == text
+                 : match == Match::Start ? t.compare(0, text.size(), text) == 0
+                                         : t.find(text) != std::wstring::npos)) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Every entry, one per line, for failure messages.
+    [[nodiscard]] std::string All() const {
+        std::string all;
+        for (const cMvLogEntry& e : entries) {
+            all += std::to_string(e.GetLevel()) + " " +
+                   std::string(e.GetText().begin(), e.GetText().end()) + "\n";
+        }
+        return all;
     }
 
     std::vector<cMvLogEntry> entries;

@@ -4,60 +4,42 @@
 
 #include <gtest/gtest.h>
 
-TEST(ErrorTexts, ResultCodeTableHoldsAllCodesSorted) {
+TEST(ErrorTexts, ResultCodesGiveTheirTableTextOrUnknownError) {
+    cMvLog log;
     EXPECT_EQ(GetHResultTableSize(), 263u);
+    const struct {
+        uint32_t hr;
+        const wchar_t* text;
+    } cases[] = {
+        {0x80004005, L"Unspecified error."}, // both families share texts
+        {0x80000008, L"Unspecified error."},
+        {0x80070057, L"One or more arguments are invalid."},
+        {0x80040154, L"Class not registered."},
+        // The leading blank is part of the text: the log line shows two.
+        {0x80004022, L" A dll must be loaded."},
+        {0x80040E11, L" Column ID is invalid."},
+        // ADSI search status codes without the failure bit.
+        {0x00005011, L"During a query, one or more errors occurred. Verify that the search "
+                     L"preference can be legally set and, if so, that it is properly set."},
+        {0, L"Unknown Error."},
+        {0x80005011, L"Unknown Error."},
+        {0x8000402C, L"Unknown Error."},
+        {0x80040E66, L"Unknown Error."},
+        {0x00040EC4, L"Unknown Error."},
+        {0xFFFFFFFF, L"Unknown Error."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(c.hr)), c.text) << std::hex << c.hr;
+    }
 }
 
-TEST(ErrorTexts, ResultCodesOfBothFamiliesShareTexts) {
+TEST(ErrorTexts, SystemAndNetworkCodesGiveOneLineUnknownCodesNothing) {
     cMvLog log;
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80004005)), L"Unspecified error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80000008)), L"Unspecified error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80070057)),
-                 L"One or more arguments are invalid.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80040154)), L"Class not registered.");
-}
-
-TEST(ErrorTexts, UnknownResultCodesGiveUnknownError) {
-    cMvLog log;
-    EXPECT_STREQ(GetHResultText(log, 0), L"Unknown Error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80005011)), L"Unknown Error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x8000402C)), L"Unknown Error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80040E66)), L"Unknown Error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x00040EC4)), L"Unknown Error.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0xFFFFFFFF)), L"Unknown Error.");
-}
-
-TEST(ErrorTexts, AdsiSearchStatusCodesHaveTextsWithoutTheFailureBit) {
-    cMvLog log;
-    EXPECT_STREQ(GetHResultText(log, 0x00005011),
-                 L"During a query, one or more errors occurred. Verify that the search preference "
-                 L"can be legally set and, if so, that it is properly set.");
-}
-
-// The leading blank of these texts is part of them: the log line shows two
-// blanks after the code.
-TEST(ErrorTexts, SomeTextsBeginWithABlank) {
-    cMvLog log;
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80004022)), L" A dll must be loaded.");
-    EXPECT_STREQ(GetHResultText(log, static_cast<HRESULT>(0x80040E11)), L" Column ID is invalid.");
-}
-
-TEST(ErrorTexts, SystemTextComesOnOneLineWithoutLineEnd) {
-    cMvLog log;
-    const std::wstring text = GetSystemErrorText(log, 2);
-    EXPECT_FALSE(text.empty());
-    EXPECT_EQ(text.find_first_of(L"\r\n"), std::wstring::npos);
-}
-
-TEST(ErrorTexts, NetworkManagementCodesHaveTexts) {
-    cMvLog log;
-    const std::wstring text = GetSystemErrorText(log, 2221);
-    EXPECT_FALSE(text.empty());
-    EXPECT_EQ(text.find_first_of(L"\r\n"), std::wstring::npos);
-}
-
-TEST(ErrorTexts, UnknownSystemCodeGivesEmptyText) {
-    cMvLog log;
+    for (DWORD code : {2ul, 2221ul}) {
+        const std::wstring text = GetSystemErrorText(log, code);
+        EXPECT_FALSE(text.empty()) << code;
+        EXPECT_EQ(text.find_first_of(L"\r\n"), std::wstring::npos) << code;
+    }
     EXPECT_TRUE(GetSystemErrorText(log, 0x2FFFFFFF).empty());
 }
 

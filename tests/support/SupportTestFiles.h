@@ -2,8 +2,7 @@
 // reading and writing raw bytes and UTF-16LE text.
 #pragma once
 
-#include <windows.h>
-
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,7 @@ public:
     [[nodiscard]] std::wstring Path(const wchar_t* name) const;
 
 private:
-    std::wstring m_path;
+    std::filesystem::path m_path;
 };
 
 [[nodiscard]] std::vector<unsigned char> ReadBytes(const std::wstring& path);

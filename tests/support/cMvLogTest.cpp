@@ -1,29 +1,44 @@
 // The log object: texts of the four logging operations, dispatch to the
-// handlers in order, and no formatting for entries that no handler keeps.
+// handlers in order, no formatting for entries that no handler keeps, and
+// the time stamp of new entries.
 #include "support/ErrorTexts.h"
 #include "support/cMvLog.h"
 #include "tests/support/CapturingHandler.h"
 
 #include <gtest/gtest.h>
 
-TEST(PolicyLog, LogCodePutsTheCodeBeforeTheMessage) {
+#include <ctime>
+
+TEST(PolicyLog, EachOperationBuildsItsTextAndCode) {
     CapturingHandler handler;
     cMvLog log;
     log.AddHandler(&handler);
     log.LogCode(LogLevel::Error, 2, L"Reading '%s' failed.", L"Vexa Gina");
-    ASSERT_EQ(handler.entries.size(), 1u);
-    EXPECT_EQ(handler.entries[0].GetText(), L"Error code (2) - Reading 'Vexa Gina' failed.");
-    EXPECT_EQ(handler.entries[0].GetCode(), 2u);
-    EXPECT_EQ(handler.entries[0].GetLevel(), LogLevel::Error);
-}
-
-TEST(PolicyLog, LogCodeWritesNegativeCodesSigned) {
-    CapturingHandler handler;
-    cMvLog log;
-    log.AddHandler(&handler);
-    log.LogCode(LogLevel::Error, -11, L"Wrong type.");
-    ASSERT_EQ(handler.entries.size(), 1u);
-    EXPECT_EQ(handler.entries[0].GetText(), L"Error code (-11) - Wrong type.");
+    log.LogCode(LogLevel::Warning, -11, L"Wrong type.");
+    // The table text's own leading blank gives two blanks after the code.
+    log.LogHResult(LogLevel::Error, static_cast<HRESULT>(0x80004022), L"Loading failed.");
+    log.LogHResult(LogLevel::Debug, static_cast<HRESULT>(0x00005012), L"Search ended.");
+    log.Log(LogLevel::Information, nullptr);
+    const struct {
+        const wchar_t* text;
+        uint32_t level;
+        uint32_t code;
+    } expected[] = {
+        {L"Error code (2) - Reading 'Vexa Gina' failed.", LogLevel::Error, 2},
+        {L"Error code (-11) - Wrong type.", LogLevel::Warning, static_cast<uint32_t>(-11)},
+        {L"Loading failed. Error code 0x80004022.  A dll must be loaded.", LogLevel::Error,
+         0x80004022},
+        {L"Search ended. Error code 0x5012. The search operation has reached the last row. Move "
+         L"on to the rest of the program.",
+         LogLevel::Debug, 0x5012},
+        {L"", LogLevel::Information, 0},
+    };
+    ASSERT_EQ(handler.entries.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(handler.entries[i].GetText(), expected[i].text) << i;
+        EXPECT_EQ(handler.entries[i].GetLevel(), expected[i].level) << i;
+        EXPECT_EQ(handler.entries[i].GetCode(), expected[i].code) << i;
+    }
 }
 
 TEST(PolicyLog, LogWin32AppendsTheSystemTextOnOneLine) {
@@ -38,21 +53,6 @@ TEST(PolicyLog, LogWin32AppendsTheSystemTextOnOneLine) {
     EXPECT_GT(text.size(), prefix.size());
     EXPECT_EQ(text.find_first_of(L"\r\n"), std::wstring::npos);
     EXPECT_EQ(handler.entries[0].GetCode(), 5u);
-}
-
-TEST(PolicyLog, LogHResultAppendsUpperCaseHexAndTableText) {
-    CapturingHandler handler;
-    cMvLog log;
-    log.AddHandler(&handler);
-    log.LogHResult(LogLevel::Error, static_cast<HRESULT>(0x80004022), L"Loading failed.");
-    log.LogHResult(LogLevel::Error, static_cast<HRESULT>(0x00005012), L"Search ended.");
-    ASSERT_EQ(handler.entries.size(), 2u);
-    // The table text's own leading blank gives two blanks after the code.
-    EXPECT_EQ(handler.entries[0].GetText(),
-              L"Loading failed. Error code 0x80004022.  A dll must be loaded.");
-    EXPECT_EQ(handler.entries[1].GetText(),
-              L"Search ended. Error code 0x5012. The search operation has reached the last row. "
-              L"Move on to the rest of the program.");
 }
 
 TEST(PolicyLog, HandsEveryHandlerItsOwnCopyInListOrder) {
@@ -74,24 +74,16 @@ TEST(PolicyLog, HandsEveryHandlerItsOwnCopyInListOrder) {
 TEST(PolicyLog, DoesNotFormatAnEntryThatNoHandlerKeeps) {
     CapturingHandler errorsOnly(LogLevel::Error);
     cMvLog log;
-    log.AddHandler(&errorsOnly);
     // Formatting would read through this pointer and crash.
     const wchar_t* poisoned = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(8));
+    log.Log(LogLevel::Error, L"%s", poisoned); // no handler at all
+    log.AddHandler(&errorsOnly);
     log.Log(LogLevel::Debug, L"%s", poisoned);
     log.LogWin32(LogLevel::Debug, 2, L"%s", poisoned);
     log.LogHResult(LogLevel::Information, E_FAIL, L"%s", poisoned);
     log.LogCode(LogLevel::Debug, 3, L"%s", poisoned);
+    log.Log(LogLevel::Warning, L"%s", poisoned); // 22 has no bit of Error (1)
     EXPECT_TRUE(errorsOnly.entries.empty());
-    // Warning (22) has no bit of Error (1).
-    log.Log(LogLevel::Warning, L"%s", poisoned);
-    EXPECT_TRUE(errorsOnly.entries.empty());
-}
-
-TEST(PolicyLog, WithoutHandlersLogsNothingAndFlushesNothing) {
-    cMvLog log;
-    log.Log(LogLevel::Error, L"%s", reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(8)));
-    log.Flush();
-    SUCCEED();
 }
 
 TEST(PolicyLog, FormatsAMessageOfSeveralMebibytesWhole) {
@@ -102,4 +94,11 @@ TEST(PolicyLog, FormatsAMessageOfSeveralMebibytesWhole) {
     log.Log(LogLevel::Information, L"<%s>", document.c_str());
     ASSERT_EQ(handler.entries.size(), 1u);
     EXPECT_EQ(handler.entries[0].GetText().size(), document.size() + 2);
+}
+
+TEST(PolicyLog, StampsNewEntriesWithSecondsSince1970) {
+    const int64_t before = static_cast<int64_t>(std::time(nullptr));
+    const cMvLogEntry entry(LogLevel::Error, 0, L"now");
+    EXPECT_GE(entry.GetTime(), before);
+    EXPECT_LE(entry.GetTime(), static_cast<int64_t>(std::time(nullptr)));
 }

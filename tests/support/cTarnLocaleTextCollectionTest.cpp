@@ -1,6 +1,6 @@
 // The localized texts: choosing the language and section, the rules of the
-// locale file's lines, the minute between load attempts, hostile files, and
-// the shipped example file.
+// locale file's lines, hostile files, the minute between load attempts, the
+// placeholders a translated format may use, and the shipped example file.
 #include "support/TextKeys.h"
 #include "support/cTarnLocaleTextCollection.h"
 #include "tests/support/SupportTestFiles.h"
@@ -16,9 +16,13 @@ void FakeClock(FILETIME* time) {
 }
 constexpr ULONGLONG kSecond = 10000000ULL;
 
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end()).substr(0, 80);
+}
+
 class LocaleTexts : public ::testing::Test {
 protected:
-    // Writes the file and configures a fresh collection for `language`.
+    // Writes the file and configures the collection for `language`.
     void Load(const std::wstring& content, const wchar_t* language) {
         WriteUtf16File(path, content);
         texts.Configure(path.c_str(), language, 0);
@@ -29,140 +33,74 @@ protected:
     cTarnLocaleTextCollection texts;
 };
 
-} // namespace
-
-TEST_F(LocaleTexts, WithoutFileEveryTextIsItsDefault) {
-    texts.Configure(folder.Path(L"absent.txt").c_str(), L"Klingon", 0);
-    const wchar_t* fallback = L"&Forgot my password...";
-    EXPECT_EQ(texts.GetText(L"ForgotMyPasswordButton", fallback), fallback);
-    EXPECT_EQ(texts.GetLanguageId(), 9u);
+// An English section holding these lines.
+std::wstring En(const std::wstring& lines) {
+    return L"[English]\r\n" + lines + L"\r\n[English end]\r\n";
 }
 
-TEST_F(LocaleTexts, ConfiguredWithoutPathGivesDefaults) {
+} // namespace
+
+TEST_F(LocaleTexts, ReadsTheSectionOfTheLanguageAsTheFileFormatSays) {
+    const std::wstring longKey(1023, L'k');
+    const struct {
+        std::wstring file;
+        const wchar_t* language;
+        std::wstring key;
+        std::wstring text; // the default is L"d"
+        DWORD id;
+    } cases[] = {
+        {L"[GERMAN]\r\nKey=Schluessel\r\n[German END]\r\n" + En(L"Key=e"), L"german", L"Key",
+         L"Schluessel", 7},
+        {En(L"ForgotMyPasswordButton   =   &Reset it"), L"English", L"ForgotMyPasswordButton",
+         L"&Reset it", 9},
+        {En(L"A = x = y"), L"English", L"A", L"x y", 9},
+        {En(L"B=\tt\tab "), L"English", L"B", L"tab ", 9},
+        {En(L"T=First.\\nSecond.\\tTab\\rCR \\q\\\\"), L"English", L"T",
+         L"First.\nSecond.\tTab\rCR \\q\\\\", 9},
+        {En(L"Title=first\r\ntitle=second"), L"English", L"TITLE", L"first", 9},
+        {En(L"=orphan\r\n\r\n   \r\nLonely Key"), L"English", L"LonelyKey", L"", 9},
+        {En(L"Key=english text"), L"French", L"Key", L"english text", 9},
+        {L"[Klingon]\r\nKey=Qapla'\r\n[Klingon end]\r\n" + En(L"Key=e"), L"Klingon", L"Key",
+         L"Qapla'", 9},
+        {L"[German end]\r\n[German]\r\nKey=richtig\r\n[German end]\r\n", L"German", L"Key",
+         L"richtig", 7},
+        {L"[German end]\r\nKey=falsch\r\n[German]\r\nKey=offen\r\n", L"German", L"Key", L"d", 7},
+        {En(std::wstring(5000, L'k') + L"=" + std::wstring(70000, L't') + L"\r\nNext=ok"),
+         L"English", longKey, std::wstring(1023, L't'), 9},
+        // Hostile files give the defaults without harm.
+        {L"", L"English", L"Key", L"d", 9},
+        {L"[English]", L"English", L"Key", L"d", 9},
+        {L"[English][English end]", L"English", L"Key", L"d", 9},
+        {L"[English]\r[English end]", L"English", L"Key", L"d", 9},
+        {L"[English end][English]", L"English", L"Key", L"d", 9},
+        {L"[English]\r\n\\", L"English", L"Key", L"d", 9},
+        {L"[English]\r\n==========\r\n\\\\\\n\r\n[English end]", L"English", L"Key", L"d", 9},
+        {std::wstring(100000, L'['), L"English", L"Key", L"d", 9},
+        {L"[" + std::wstring(3000, L'e') + L"]", L"English", L"Key", L"d", 9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.file));
+        Load(c.file, c.language);
+        EXPECT_EQ(texts.GetText(c.key.c_str(), L"d"), c.text);
+        EXPECT_EQ(texts.GetLanguageId(), c.id);
+    }
+    Load(En(std::wstring(5000, L'k') + L"=x\r\nNext=ok"), L"English");
+    EXPECT_STREQ(texts.GetText(L"Next", L"d"), L"ok"); // after a cut line
+    Load(En(L"=orphan\r\n\r\n   \r\nLonely Key"), L"English");
+    EXPECT_EQ(texts.GetTextCount(), 1u); // only the line without "="
+}
+
+TEST_F(LocaleTexts, WithoutAUsableFileEveryTextIsItsDefault) {
     texts.Configure(nullptr, L"German", 0);
     EXPECT_STREQ(texts.GetText(L"Key", L"default"), L"default");
     EXPECT_EQ(texts.GetLanguageId(), 7u);
-}
-
-TEST_F(LocaleTexts, LanguageNameAndMarkersIgnoreCase) {
-    Load(L"[GERMAN]\r\nKey=Schluessel\r\n[German END]\r\n[English]\r\nKey=key\r\n[English end]\r\n",
-         L"german");
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"Schluessel");
-    EXPECT_EQ(texts.GetLanguageId(), 7u);
-    EXPECT_EQ(texts.GetLanguageName(), L"german");
-}
-
-TEST_F(LocaleTexts, SpacesAroundTheEqualsSignAreDropped) {
-    Load(L"[English]\r\nForgotMyPasswordButton   =   &Reset it now\r\n[English end]\r\n",
-         L"English");
-    EXPECT_STREQ(texts.GetText(L"ForgotMyPasswordButton", L"d"), L"&Reset it now");
-}
-
-TEST_F(LocaleTexts, EveryEqualsSignAndTheSpacesAfterItAreDropped) {
-    Load(L"[English]\r\nA = x = y\r\nB=\tt\tab \r\n[English end]\r\n", L"English");
-    EXPECT_STREQ(texts.GetText(L"A", L"d"), L"x y");
-    EXPECT_STREQ(texts.GetText(L"B", L"d"), L"tab ");
-}
-
-TEST_F(LocaleTexts, EscapesBecomeControlCharactersOthersStay) {
-    Load(L"[English]\r\nText=First.\\nSecond.\\tTab\\rCR \\q\\\\\r\n[English end]\r\n", L"English");
-    EXPECT_STREQ(texts.GetText(L"Text", L"d"), L"First.\nSecond.\tTab\rCR \\q\\\\");
-}
-
-TEST_F(LocaleTexts, FirstRecordWinsAndKeysIgnoreCase) {
-    Load(L"[English]\r\nTitle=first\r\ntitle=second\r\n[English end]\r\n", L"English");
-    EXPECT_STREQ(texts.GetText(L"TITLE", L"d"), L"first");
-}
-
-TEST_F(LocaleTexts, LinesWithoutKeyGiveNoRecordLinesWithoutEqualsGiveEmptyText) {
-    Load(L"[English]\r\n=orphan\r\n\r\n   \r\nLonely Key\r\n[English end]\r\n", L"English");
-    EXPECT_EQ(texts.GetTextCount(), 1u);
-    EXPECT_STREQ(texts.GetText(L"LonelyKey", L"d"), L"");
-}
-
-TEST_F(LocaleTexts, MissingSectionFallsBackToEnglish) {
-    Load(L"[English]\r\nKey=english text\r\n[English end]\r\n", L"French");
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"english text");
+    texts.Configure(folder.Path(L"absent.txt").c_str(), L"Klingon", 0);
+    EXPECT_STREQ(texts.GetText(L"Key", L"default"), L"default");
     EXPECT_EQ(texts.GetLanguageId(), 9u);
-    EXPECT_EQ(texts.GetLanguageName(), L"English");
-}
-
-TEST_F(LocaleTexts, UnknownLanguageWithItsOwnSectionKeepsIdNine) {
-    Load(L"[Klingon]\r\nKey=Qapla'\r\n[Klingon end]\r\n[English]\r\nKey=e\r\n[English end]\r\n",
-         L"Klingon");
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"Qapla'");
-    EXPECT_EQ(texts.GetLanguageId(), 9u);
-    EXPECT_EQ(texts.GetLanguageName(), L"Klingon");
-}
-
-TEST_F(LocaleTexts, ClosingMarkerBeforeOpeningMarkerDoesNotEndTheSection) {
-    Load(L"[German end]\r\n[German]\r\nKey=richtig\r\n[German end]\r\n", L"German");
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"richtig");
-}
-
-TEST_F(LocaleTexts, ClosingMarkerOnlyBeforeOpeningMarkerMeansNoSection) {
-    Load(L"[German end]\r\nKey=falsch\r\n[German]\r\nKey=offen\r\n", L"German");
+    std::wstring large = En(L"Key=v");
+    large.append(cTarnLocaleTextCollection::kMaxFileBytes / 2, L' ');
+    Load(large, L"English");
     EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
-    EXPECT_FALSE(texts.IsLoaded());
-}
-
-TEST_F(LocaleTexts, RetriesAFailedLoadOnlyAfterSixtySeconds) {
-    g_now = 1000 * kSecond;
-    texts.SetClock(FakeClock);
-    texts.Configure(path.c_str(), L"English", 0); // no file yet
-    WriteUtf16File(path, L"[English]\r\nKey=loaded\r\n[English end]\r\n");
-    g_now += 59 * kSecond;
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
-    g_now += kSecond - 1;
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
-    g_now += 1;
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"loaded");
-    // Once loaded, the file is not read again.
-    WriteUtf16File(path, L"[English]\r\nKey=changed\r\n[English end]\r\n");
-    g_now += 3600 * kSecond;
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"loaded");
-}
-
-TEST_F(LocaleTexts, AClockSetBackDoesNotBlockTheRetry) {
-    g_now = 100000 * kSecond;
-    texts.SetClock(FakeClock);
-    texts.Configure(path.c_str(), L"English", 0);
-    WriteUtf16File(path, L"[English]\r\nKey=loaded\r\n[English end]\r\n");
-    g_now -= 86400 * kSecond;
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"loaded");
-}
-
-TEST_F(LocaleTexts, OverlongKeyAndTextAreCutAt1023Characters) {
-    const std::wstring key(5000, L'k');
-    const std::wstring text(70000, L't');
-    Load(L"[English]\r\n" + key + L"=" + text + L"\r\nNext=ok\r\n[English end]\r\n", L"English");
-    EXPECT_STREQ(texts.GetText(std::wstring(1023, L'k').c_str(), L"d"),
-                 std::wstring(1023, L't').c_str());
-    EXPECT_STREQ(texts.GetText(L"Next", L"d"), L"ok");
-}
-
-TEST_F(LocaleTexts, HostileFilesGiveDefaultsWithoutHarm) {
-    const std::wstring cases[] = {
-        L"",
-        L"[English]",
-        L"[English][English end]",
-        L"[English]\r[English end]",
-        L"[English end][English]",
-        L"[English]\r\n\\",
-        L"[English]\r\n==========\r\n\\\\\\n\r\n[English end]",
-        std::wstring(100000, L'['),
-        L"[" + std::wstring(3000, L'e') + L"]",
-    };
-    for (const std::wstring& content : cases) {
-        Load(content, L"English");
-        EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
-    }
-    // An odd number of bytes and random binary data.
-    std::vector<unsigned char> bytes = Utf16Bytes(L"[English]\r\nKey=v\r\n[English end]", true);
-    bytes.push_back(0x41);
-    WriteBytes(path, bytes);
-    texts.Configure(path.c_str(), L"English", 0);
-    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"v");
     std::vector<unsigned char> noise(65536);
     for (size_t i = 0; i < noise.size(); ++i) {
         noise[i] = static_cast<unsigned char>((i * 2654435761u) >> 13);
@@ -170,50 +108,65 @@ TEST_F(LocaleTexts, HostileFilesGiveDefaultsWithoutHarm) {
     WriteBytes(path, noise);
     texts.Configure(path.c_str(), L"English", 0);
     EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
+    // An odd number of bytes: the last one is no character.
+    std::vector<unsigned char> bytes = Utf16Bytes(L"[English]\r\nKey=v\r\n[English end]", true);
+    bytes.push_back(0x41);
+    WriteBytes(path, bytes);
+    texts.Configure(path.c_str(), L"English", 0);
+    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"v");
 }
 
-TEST_F(LocaleTexts, FileLargerThanTheLimitIsRefused) {
-    std::wstring content = L"[English]\r\nKey=v\r\n[English end]\r\n";
-    content.append(cTarnLocaleTextCollection::kMaxFileBytes / 2, L' ');
-    Load(content, L"English");
+TEST_F(LocaleTexts, RetriesAFailedLoadOnlyAfterSixtySecondsOrAClockSetBack) {
+    g_now = 100000 * kSecond;
+    texts.SetClock(FakeClock);
+    texts.Configure(path.c_str(), L"English", 0); // no file yet
+    WriteUtf16File(path, En(L"Key=loaded"));
+    g_now += 60 * kSecond - 1;
     EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"d");
+    g_now += 1;
+    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"loaded");
+    // Once loaded, the file is not read again.
+    WriteUtf16File(path, En(L"Key=changed"));
+    g_now += 3600 * kSecond;
+    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"loaded");
+
+    DeleteFileW(path.c_str());
+    texts.Configure(path.c_str(), L"English", 0);
+    WriteUtf16File(path, En(L"Key=again"));
+    g_now -= 86400 * kSecond;
+    EXPECT_STREQ(texts.GetText(L"Key", L"d"), L"again");
 }
 
-TEST_F(LocaleTexts, FormatTextWithForeignConversionsIsReplacedByTheDefault) {
-    const wchar_t* format = TextKeys::ErrorDialogTextChainFailure.english;
-    const wchar_t* hostile[] = {
-        L"%s%s%n",      L"Fehler %ld bei '%s'",
-        L"'%s' %ld %s", L"%*d %s",
-        L"%.*s",        L"'%s' %d%",
-        L"%S %ld",      L"%p",
-        L"%s %I64d",    L"%s %n",
+TEST_F(LocaleTexts, FormatTextIsUsedOnlyWithTheSameOrALeadingPartOfTheConversions) {
+    const wchar_t* format = TextKeys::ErrorDialogTextChainFailure.english; // '%s' ... %ld
+    const struct {
+        const wchar_t* text;
+        bool used;
+    } cases[] = {
+        {L"Fehler beim Laden von '%s' (Code %ld)", true},
+        {L"Nur '%s'", true},
+        {L"Ohne Platzhalter, 100%%", true},
+        {L"%-20s %5ld", true},
+        {L"%s%s%n", false},
+        {L"Fehler %ld bei '%s'", false},
+        {L"'%s' %ld %s", false},
+        {L"%*d %s", false},
+        {L"%.*s", false},
+        {L"'%s' %d%", false},
+        {L"%S %ld", false},
+        {L"%p", false},
+        {L"%s %I64d", false},
+        {L"%s %n", false},
     };
-    for (const wchar_t* text : hostile) {
-        Load(std::wstring(L"[German]\r\nErrorDialogTextChainFailure=") + text +
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.text));
+        Load(std::wstring(L"[German]\r\nErrorDialogTextChainFailure=") + c.text +
                  L"\r\n[German end]\r\n",
              L"German");
-        bool replaced = false;
-        EXPECT_EQ(texts.GetFormat(L"ErrorDialogTextChainFailure", format, &replaced), format)
-            << "accepted: " << std::string(text, text + wcslen(text));
-        EXPECT_TRUE(replaced);
-    }
-}
-
-TEST_F(LocaleTexts, FormatTextWithTheSameOrFewerConversionsIsUsed) {
-    const wchar_t* format = TextKeys::ErrorDialogTextChainFailure.english;
-    const wchar_t* fitting[] = {
-        L"Fehler beim Laden von '%s' (Code %ld)",
-        L"Nur '%s'",
-        L"Ohne Platzhalter, 100%%",
-        L"%-20s %5ld",
-    };
-    for (const wchar_t* text : fitting) {
-        Load(std::wstring(L"[German]\r\nErrorDialogTextChainFailure=") + text +
-                 L"\r\n[German end]\r\n",
-             L"German");
-        bool replaced = true;
-        EXPECT_STREQ(texts.GetFormat(L"ErrorDialogTextChainFailure", format, &replaced), text);
-        EXPECT_FALSE(replaced);
+        bool replaced = c.used;
+        EXPECT_STREQ(texts.GetFormat(L"ErrorDialogTextChainFailure", format, &replaced),
+                     c.used ? c.text : format);
+        EXPECT_EQ(replaced, !c.used);
     }
 }
 
