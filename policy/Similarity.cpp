@@ -5,17 +5,20 @@
 
 #include "policy/DirectedSimilarity.h"
 
-#include <algorithm>
 #include <cwctype>
 
+namespace {
+
+wchar_t Lower(wchar_t ch) {
+    return static_cast<wchar_t>(towlower(ch));
+}
+
+} // namespace
+
 double Similarity(const wchar_t* text, const wchar_t* pattern, double ratio, bool lowerCase) {
-    return resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, [](wchar_t ch) {
-        return static_cast<wchar_t>(towlower(ch));
-    });
+    return resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, Lower);
 }
 
 double PairSimilarity(const wchar_t* a, const wchar_t* b, double ratio, bool lowerCase) {
-    // Similarity is never negative, so a first direction of 0.0 decides.
-    const double forward = Similarity(a, b, ratio, lowerCase);
-    return forward == 0.0 ? 0.0 : std::min(forward, Similarity(b, a, ratio, lowerCase));
+    return resetra::similarity::PairSimilarity(a, b, ratio, lowerCase, Lower);
 }

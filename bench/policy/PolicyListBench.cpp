@@ -28,7 +28,7 @@ using resetra::cMvComPtr;
 namespace {
 
 constexpr int kGroups = 20;
-constexpr int kRounds = 5;
+constexpr int kRounds = 12;
 #define BENCH_SID L"S-1-5-21-1-2-3"
 #define BENCH_DN L",OU=Bench,DC=corp,DC=example,DC=com"
 

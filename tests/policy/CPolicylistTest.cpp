@@ -5,6 +5,7 @@
 #include "EngineTestWorld.h"
 
 #include "policy/CPolicylist.h"
+#include "policy/CRuleHistoryMinimumAge.h"
 #include "support/WideFormat.h"
 
 #include <climits>
@@ -202,13 +203,20 @@ TEST_F(PolicyList, LoadsADocumentOfSeveralMebibytes) {
 }
 
 TEST_F(PolicyList, PassesOverCommentsAndProcessingInstructionsAmongThePolicies) {
-    ASSERT_EQ(list.LoadFromXML(log, (L"<PolicyList Version=\"3\"><!-- first -->" +
-                                     PolicyFor(L"a", kBobScope) + L"<?note x?>" +
-                                     PolicyFor(L"b", kDomainScope) + L"stray text" +
-                                     PolicyFor(L"c", kDomainScope) + L"</PolicyList>")
-                                        .c_str()),
-              0);
+    const std::wstring age = L"<Policy name=\"a\"><Rule type=\"1\"><Enabled>1</Enabled>"
+                             L"<MinimumAge>2</MinimumAge></Rule></Policy>";
+    ASSERT_EQ(
+        list.LoadFromXML(log, (L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                               L"<PolicyList Version=\"2.0\"><!-- first -->" +
+                               age + L"<?note x?>" + PolicyFor(L"b", kDomainScope) + L"stray text" +
+                               PolicyFor(L"c", kDomainScope) + L"</PolicyList>")
+                                  .c_str()),
+        0);
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    // The version reaches the rules: from 2.0 on the minimum age is in minutes.
+    const auto& rule =
+        static_cast<const CRuleHistoryMinimumAge&>(*list.GetPolicy(0)->GetRules()[0]);
+    EXPECT_EQ(rule.GetMinimumAge(), 2);
 }
 
 TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {

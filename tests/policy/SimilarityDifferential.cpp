@@ -14,6 +14,7 @@
 #endif
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,16 +26,8 @@ namespace {
 
 #ifdef _WIN32
 using Char = wchar_t;
-double ProductSimilarity(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
-    return Similarity(text, pattern, ratio, lowerCase);
-}
 #else
 using Char = char16_t;
-double ProductSimilarity(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
-    return resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, [](Char ch) {
-        return static_cast<Char>(towlower(static_cast<wint_t>(ch)));
-    });
-}
 #endif
 using String = std::basic_string<Char>;
 
@@ -44,6 +37,22 @@ constexpr size_t kRecursionBudget = 40000;
 Char Lower(Char ch) {
     return static_cast<Char>(towlower(static_cast<wint_t>(ch)));
 }
+
+#ifdef _WIN32
+double ProductSimilarity(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
+    return Similarity(text, pattern, ratio, lowerCase);
+}
+double ProductPairSimilarity(const Char* a, const Char* b, double ratio, bool lowerCase) {
+    return PairSimilarity(a, b, ratio, lowerCase);
+}
+#else
+double ProductSimilarity(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
+    return resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, Lower);
+}
+double ProductPairSimilarity(const Char* a, const Char* b, double ratio, bool lowerCase) {
+    return resetra::similarity::PairSimilarity(a, b, ratio, lowerCase, Lower);
+}
+#endif
 
 // Upper- and lower-case letters (one pair outside ASCII), so that lower-casing
 // changes which characters are equal.
@@ -160,6 +169,7 @@ int main(int argc, char** argv) {
     size_t compared = 0;
     size_t similar = 0;
     size_t skipped = 0;
+    size_t pairs = 0;
     for (size_t i = 0; compared < count; ++i) {
         double ratio = 0;
         size_t maxPattern = 0;
@@ -204,14 +214,30 @@ int main(int argc, char** argv) {
                         lowerCase ? 1 : 0, expected, actual);
             return 1;
         }
+        // The pair, where the recursion finishes in the other direction too.
+        try {
+            const double pair = std::fmin(
+                expected, resetra::test::ReferenceSimilarity(pattern.c_str(), t, ratio, lowerCase,
+                                                             Lower, kRecursionBudget / 4));
+            const double actualPair = ProductPairSimilarity(t, pattern.c_str(), ratio, lowerCase);
+            if (pair != actualPair) {
+                std::printf("case %zu: pair disagrees: %s and %s ratio %.17g lowerCase %d: "
+                            "recursion %.17g, product %.17g\n",
+                            i, nullText ? "null" : Show(text).c_str(), Show(pattern).c_str(), ratio,
+                            lowerCase ? 1 : 0, pair, actualPair);
+                return 1;
+            }
+            ++pairs;
+        } catch (const resetra::test::RecursionBudgetExhausted&) {
+        }
         ++compared;
         similar += expected != 0.0 ? 1 : 0;
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%zu cases agree (%zu similar, %zu not; %zu left out where the recursion "
-                "exceeded %zu calls), seed %llu, %.2f s\n",
-                compared, similar, compared - similar, skipped, kRecursionBudget,
+                "exceeded %zu calls; %zu also as pairs), seed %llu, %.2f s\n",
+                compared, similar, compared - similar, skipped, kRecursionBudget, pairs,
                 static_cast<unsigned long long>(seed), seconds);
     return 0;
 }
