@@ -67,8 +67,8 @@ int main() {
             g_watching = true;
             const double directed = resetra::similarity::DirectedSimilarity(
                 text->c_str(), password.c_str(), 0.5, lowerCase, Lower);
-            const double pair = resetra::similarity::PairSimilarity(
-                password.c_str(), text->c_str(), 0.5, lowerCase, Lower);
+            const double pair = resetra::similarity::PairSimilarity(password.c_str(), text->c_str(),
+                                                                    0.5, lowerCase, Lower);
             g_watching = false;
             if (g_unwiped != 0) {
                 std::printf("lowerCase %d, %s text: %d freed blocks still hold the password "
