@@ -1,7 +1,6 @@
 // The data of a scope: to whom a policy applies, or the user whose password
-// is being changed (the user scope). The rules read the user scope's
-// canonical name and name; matching, loading and refreshing from the
-// directory live with the policy code.
+// is being changed (the user scope), whose canonical name and name the rules
+// read.
 #pragma once
 
 #include <cstdint>

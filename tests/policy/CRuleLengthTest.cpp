@@ -46,9 +46,6 @@ TEST_F(LengthRules, LoadTheirLimitOrFallBackToTheBuiltInValueOnAText) {
         {L"<Rule type='2'><MinimumLength>8</MinimumLength></Rule>", 8, nullptr},
         {L"<Rule type='2'><MinimumLength>abc</MinimumLength></Rule>", 6,
          L"Error code (-11) - Failed to convert value of minimum length to integer."},
-        {L"<Rule type='2'><MinimumLength>9</MinimumLength><MinimumLength/></Rule>", 6,
-         L"Error code (-11) - Failed to convert value of minimum length to integer."},
-        {L"<Rule type='2'><Enabled>1</Enabled></Rule>", 6, nullptr},
         {L"<Rule type='2'><MinimumLength>99999999999</MinimumLength></Rule>", INT32_MAX, nullptr},
     };
     for (const auto& row : minimumRows) {

@@ -145,12 +145,9 @@ TEST_F(SimilarityRules, RatioElementsSetTheirCheckAndRatioOrFallBackToTheDefault
          false, 0.8f, true, 0.6f, nullptr},
         {L"<UsernameRatio Enabled='1'>.5</UsernameRatio>", 0, true, 0.8f, false, 0.8f,
          L"Error code (-11) - Failed to convert value of similarity ratio to float."},
-        {L"<UsernameRatio Enabled='1'>1e-1</UsernameRatio>", 0, true, 0.8f, false, 0.8f,
-         L"Error code (-11) - Failed to convert value of similarity ratio to float."},
         {L"<UsernameRatio Enabled='on'>0.25</UsernameRatio>", 0, false, 0.25f, false, 0.8f,
          L"Error code (-11) - Failed to convert value of enabled attribute of similarity rule to "
          L"integer."},
-        {L"<UsernameRatio Enabled='1'>3.</UsernameRatio>", 0, true, 3.0f, false, 0.8f, nullptr},
     };
     for (const auto& row : rows) {
         handler.entries.clear();
