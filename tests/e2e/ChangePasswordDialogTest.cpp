@@ -172,6 +172,28 @@ TEST_F(ChangePasswordDialog, MarksFollowTheNewPasswordKeyByKeyWithoutDirectoryCa
     EXPECT_EQ(6u, typed);
 }
 
+// Leaving the domain list is a reload point: the policies and what the
+// directory said about the user are read again once, and the keys typed
+// after it make no directory call.
+TEST_F(ChangePasswordDialog, LeavingTheDomainListReloadsOnceAndKeysStayWithoutDirectoryCalls) {
+    Show("type 1708 a ; setfocus 1704 ; setfocus 1708 ; type 1708 B1 ; controls ; press 2");
+    std::vector<std::string> reloads;
+    for (const std::string& line : run.Events().Lines()) {
+        if (line.rfind("host dialog-action key=1700 action=setfocus", 0) == 0) {
+            reloads.push_back(ParseFields(line).at("dircalls"));
+        }
+    }
+    ASSERT_EQ(2u, reloads.size());
+    EXPECT_EQ("0", reloads[0]); // into the domain list
+    EXPECT_NE("0", reloads[1]); // out of it: the reload
+    EXPECT_EQ(2u, run.Events().Count("host typed key=1700 id=1708"));
+    const int typed = run.Events().IndexOf("host typed key=1700 id=1708 keys=2");
+    ASSERT_GE(typed, 0);
+    const Fields last = ParseFields(run.Events().Lines()[static_cast<size_t>(typed)]);
+    EXPECT_EQ("0", last.at("dircalls"));
+    EXPECT_EQ("xvv", Marks(0));
+}
+
 TEST_F(ChangePasswordDialog, CaseOnlyMismatchIsRefusedAndEmptiesAllThreeFields) {
     Show("type 1706 Old#Pass9 ; type 1708 aB1cdefg ; type 1710 Ab1cdefg ; press 1 ; focus ; "
          "controls ; press 2");
@@ -212,7 +234,7 @@ TEST_F(ChangePasswordDialog, BrokenRulesAreListedInRuleOrderAndTheCorrectedPassw
 TEST_F(ChangePasswordDialog, PanelOfManyRulesPushesTheFieldsDownAndStaysOnScreen) {
     DomainSetup many;
     for (int i = 0; i < 11; ++i) {
-        many.extraRule += "<Rule type=\"2\"><Enabled>1</Enabled><MinimumLength>1</MinimumLength>"
+        many.extraRule += "<Rule type=\"2\"><Enabled>1</Enabled><MinimumLength>0</MinimumLength>"
                           "<Description>Rule " +
                           std::to_string(i + 4) + ".</Description></Rule>";
     }
