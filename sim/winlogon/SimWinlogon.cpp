@@ -901,10 +901,36 @@ bool RunStep(const std::vector<std::wstring>& step) {
         Returned(L"WlxDisconnectNotify", 0);
     } else if (verb == L"resources") {
         DWORD handles = 0;
-        GetProcessHandleCount(GetCurrentProcess(), &handles);
+        if (!GetProcessHandleCount(GetCurrentProcess(), &handles) || handles == 0) {
+            // Wine does not count: probe the handle values a process uses.
+            handles = 0;
+            for (ULONG_PTR value = 4; value < 0x20000; value += 4) {
+                DWORD flags = 0;
+                if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+                    ++handles;
+                }
+            }
+        }
+        DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        if (user == 0) {
+            // Wine does not count either: the windows of this thread.
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND window, LPARAM count) -> BOOL {
+                    ++*reinterpret_cast<DWORD*>(count);
+                    EnumChildWindows(
+                        window,
+                        [](HWND, LPARAM inner) -> BOOL {
+                            ++*reinterpret_cast<DWORD*>(inner);
+                            return TRUE;
+                        },
+                        count);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&user));
+        }
         SimJournal::Writef(L"host resources handles=%lu gdi=%lu user=%lu", handles,
-                           GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                           GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+                           GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), user);
     } else if (verb == L"unload") {
         FreeLibrary(g_gina);
         g_gina = nullptr;
