@@ -92,33 +92,27 @@ struct OwnedSid {
 };
 } // namespace
 
-TEST_F(GetAccountNameFromSid_, NamesUsersAndGroupsWithTheirDomain) {
-    std::wstring domain;
-    std::wstring account;
-    SID_NAME_USE kind = SidTypeUnknown;
-    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(CORP_SID L"-1105").sid, domain, account, kind),
-              0);
-    EXPECT_EQ(domain, L"CORP");
-    EXPECT_EQ(account, L"bob");
-    EXPECT_EQ(kind, SidTypeUser);
-    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(LAB_SID L"-1300").sid, domain, account, kind), 0);
-    EXPECT_EQ(domain, L"LAB");
-    EXPECT_EQ(account, L"Lab Users");
-    EXPECT_EQ(kind, SidTypeGroup);
-    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(L"S-1-5-32-544").sid, domain, account, kind), 0);
-    EXPECT_EQ(domain, L"BUILTIN");
-    EXPECT_EQ(kind, SidTypeAlias);
-}
-
-TEST_F(GetAccountNameFromSid_, LeavesEverythingAsItWasForAnUnknownSid) {
-    std::wstring domain = L"d";
-    std::wstring account = L"a";
-    SID_NAME_USE kind = SidTypeUnknown;
-    EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(CORP_SID L"-9999").sid, domain, account, kind),
-              ERROR_NONE_MAPPED);
-    EXPECT_EQ(domain, L"d");
-    EXPECT_EQ(account, L"a");
-    EXPECT_EQ(kind, SidTypeUnknown);
+TEST_F(GetAccountNameFromSid_, NamesTheAccountWithItsDomainOrLeavesEverythingAsItWas) {
+    const struct {
+        const wchar_t* sid;
+        int32_t code;
+        const wchar_t* name; // domain\account
+        SID_NAME_USE kind;
+    } cases[] = {
+        {CORP_SID L"-1105", 0, L"CORP\\bob", SidTypeUser},
+        {LAB_SID L"-1300", 0, L"LAB\\Lab Users", SidTypeGroup},
+        {L"S-1-5-32-544", 0, L"BUILTIN\\Administrators", SidTypeAlias},
+        {CORP_SID L"-9999", ERROR_NONE_MAPPED, L"d\\a", SidTypeUnknown},
+    };
+    for (const auto& c : cases) {
+        std::wstring domain = L"d";
+        std::wstring account = L"a";
+        SID_NAME_USE kind = SidTypeUnknown;
+        EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(c.sid).sid, domain, account, kind), c.code)
+            << c.sid;
+        EXPECT_EQ(domain + L"\\" + account, c.name);
+        EXPECT_EQ(kind, c.kind) << c.sid;
+    }
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error looking up account name using a SID. Error "
                                              L"code (1332): "));
 }

@@ -2,6 +2,7 @@
 // takes over every directory import of this program, of a loaded library and
 // of the loaded GINA, and stops every call it does not simulate.
 #include "DirectoryTestWorld.h"
+#include "tests/support/ImportTable.h"
 
 #include <ole2.h>
 #include <iads.h>
@@ -16,60 +17,25 @@ using SimulatedDomain = DirectoryTest;
 
 namespace {
 
-struct Import {
-    std::string dll;
-    std::string name;
-    const void* target;
-};
-
-// Reads a loaded module's import table independently of the rewriting.
-std::vector<Import> ImportsOf(HMODULE module) {
-    std::vector<Import> imports;
-    auto* base = reinterpret_cast<const BYTE*>(module);
-    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         dir.VirtualAddress != 0 && d->Name != 0; ++d) {
-        std::string dll(reinterpret_cast<const char*>(base + d->Name));
-        for (char& c : dll) {
-            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        }
-        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<const ULONG_PTR*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            std::string name = IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)
-                                   ? std::string("#ordinal")
-                                   : std::string(reinterpret_cast<const char*>(
-                                         reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(
-                                             base + names->u1.AddressOfData)
-                                             ->Name));
-            imports.push_back({dll, name, reinterpret_cast<const void*>(*slots)});
-        }
-    }
-    return imports;
-}
-
 // Every import of the three directory libraries, and the account look-ups,
 // must lead into the simulation; returns how many were checked.
 int ExpectDirectoryImportsSimulated(HMODULE module, std::set<std::string>& libraries) {
     int checked = 0;
-    for (const Import& import : ImportsOf(module)) {
-        const bool takenOver = import.dll == "activeds.dll" || import.dll == "ntdsapi.dll" ||
-                               import.dll == "netapi32.dll";
-        const bool lookup = import.dll == "advapi32.dll" && (import.name == "LookupAccountNameW" ||
-                                                             import.name == "LookupAccountSidW");
-        const bool create = import.dll == "ole32.dll" && import.name == "CoCreateInstance";
-        if (takenOver || lookup || create) {
-            EXPECT_TRUE(IsSimulatedDomainFunction(import.target))
-                << import.dll << "!" << import.name << " still reaches the system";
-            libraries.insert(import.dll);
+    ForEachImport(module, [&](const std::string& dll, const std::string& name, ULONG_PTR* slot) {
+        const bool takenOver =
+            dll == "activeds.dll" || dll == "ntdsapi.dll" || dll == "netapi32.dll";
+        const bool lookup =
+            dll == "advapi32.dll" && (name == "LookupAccountNameW" || name == "LookupAccountSidW");
+        const bool create = dll == "ole32.dll" && name == "CoCreateInstance";
+        const bool simulated = IsSimulatedDomainFunction(reinterpret_cast<const void*>(*slot));
+        EXPECT_EQ(simulated, takenOver || lookup || create)
+            << dll << "!" << name
+            << (simulated ? " was redirected without need" : " still reaches the system");
+        if (simulated) {
+            libraries.insert(dll);
             ++checked;
-        } else {
-            EXPECT_FALSE(IsSimulatedDomainFunction(import.target))
-                << import.dll << "!" << import.name << " was redirected without need";
         }
-    }
+    });
     return checked;
 }
 

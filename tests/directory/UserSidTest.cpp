@@ -25,6 +25,8 @@ std::wstring BobWithAttr(const std::wstring& attr) {
 
 TEST_F(GetUserSidString_, FindsAUserByPrincipalNameAtTheDomainController) {
     std::wstring sid;
+    EXPECT_EQ(GetUserSidString(log, L"lab.example.net", L"erin", sid), 0); // the trusted domain
+    EXPECT_EQ(sid, LAB_SID L"-1301");
     EXPECT_EQ(GetUserSidString(log, L"corp.example.com", L"bob", sid), 0);
     EXPECT_EQ(sid, CORP_SID L"-1105");
     EXPECT_TRUE(Logged(LogLevel::Debug,
@@ -74,30 +76,20 @@ TEST_F(GetUserSidString_, ReturnsTheCodeOfTheLastWayWhenNoWayFindsTheUser) {
                                         L"in 'corp.example.com'."));
 }
 
-TEST_F(GetUserSidString_, FindsUsersOfTheTrustedDomain) {
-    std::wstring sid;
-    EXPECT_EQ(GetUserSidString(log, L"lab.example.net", L"erin", sid), 0);
-    EXPECT_EQ(sid, LAB_SID L"-1301");
-}
-
-TEST_F(GetSidStringByAdsi_, ReadsTheSidOfTheUserObject) {
-    std::wstring sid;
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"bob", sid), 0);
-    EXPECT_EQ(sid, CORP_SID L"-1105");
-    const auto objects = Calls(L"ADsGetObject");
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0],
-              L"ADsGetObject LDAP://CN=Bob Builder,OU=EMEA,OU=Sales,DC=corp,DC=example,DC=com");
-}
-
-TEST_F(GetSidStringByAdsi_, EscapesASlashInTheDistinguishedName) {
+TEST_F(GetSidStringByAdsi_, ReadsTheSidOfTheUserObjectAtItsEscapedPath) {
     // Unescaped, "LDAP://CN=Carol White,OU=R/D,..." would name a server "CN=Carol White,OU=R".
-    std::wstring sid;
-    EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", L"carol.white", sid), 0) << AllEntries();
-    EXPECT_EQ(sid, CORP_SID L"-1106");
-    const auto objects = Calls(L"ADsGetObject");
-    ASSERT_EQ(objects.size(), 1u);
-    EXPECT_EQ(objects[0], L"ADsGetObject LDAP://CN=Carol White,OU=R\\/D,DC=corp,DC=example,DC=com");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"bob", L"CN=Bob Builder,OU=EMEA,OU=Sales,DC=corp,DC=example,DC=com"},
+        {L"carol.white", L"CN=Carol White,OU=R\\/D,DC=corp,DC=example,DC=com"},
+    };
+    for (const auto& [user, path] : cases) {
+        SimDomainClearJournal();
+        std::wstring sid;
+        EXPECT_EQ(GetSidStringByAdsi(log, L"corp.example.com", user, sid), 0) << AllEntries();
+        EXPECT_EQ(sid, std::wstring(CORP_SID) + (user[0] == L'b' ? L"-1105" : L"-1106"));
+        EXPECT_EQ(Calls(L"ADsGetObject"),
+                  std::vector<std::wstring>{L"ADsGetObject LDAP://" + std::wstring(path)});
+    }
 }
 
 TEST_F(GetSidStringByAdsi_, RefusesSidValuesThatAreNoSidAndReportsEachFailingStep) {
@@ -152,12 +144,6 @@ TEST_F(GetSidStringByAdsi_, RefusesSidValuesThatAreNoSidAndReportsEachFailingSte
     EXPECT_EQ(SimDomainCallCount(L"ADsGetObject"), 0) << "after a name that was not translated";
 }
 
-TEST_F(TranslateToDistinguishedName_, TranslatesThePrincipalNameOfTheUser) {
-    std::wstring dn;
-    EXPECT_EQ(TranslateToDistinguishedName(log, L"lab.example.net", L"erin", dn), S_OK);
-    EXPECT_EQ(dn, L"CN=Erin Eve,OU=Optics,OU=Research,DC=lab,DC=example,DC=net");
-}
-
 TEST_F(TranslateToDistinguishedName_, ReportsEachFailingStep) {
     std::wstring dn = L"unchanged";
     EXPECT_EQ(TranslateToDistinguishedName(log, L"nowhere.example.org", L"bob", dn),
@@ -178,10 +164,11 @@ TEST_F(TranslateToDistinguishedName_, ReportsEachFailingStep) {
     EXPECT_EQ(dn, L"unchanged");
 }
 
-TEST_F(TranslateToDistinguishedName_, LeavesTheCallersApartmentInitialised) {
+TEST_F(TranslateToDistinguishedName_, TranslatesThePrincipalNameAndLeavesTheApartmentInitialised) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     std::wstring dn;
-    EXPECT_EQ(TranslateToDistinguishedName(log, L"corp.example.com", L"bob", dn), S_OK);
+    EXPECT_EQ(TranslateToDistinguishedName(log, L"lab.example.net", L"erin", dn), S_OK);
+    EXPECT_EQ(dn, L"CN=Erin Eve,OU=Optics,OU=Research,DC=lab,DC=example,DC=net");
     // Still initialised by us: a second initialisation only counts up.
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
     CoUninitialize();

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 using namespace resetra::regex;
 using namespace resetra::regex::test;
@@ -25,8 +26,6 @@ std::string Narrow(const char16_t* s) {
 
 } // namespace
 
-// Each curated case through the matcher, with and without memoisation from
-// the first step, and through the portable check.
 TEST(RegexSyntax, AnswersEveryCuratedCaseConstructByConstruct) {
     for (const CuratedGroup& g : kCuratedGroups) {
         for (int i = 0; i < g.count; ++i) {
@@ -37,20 +36,19 @@ TEST(RegexSyntax, AnswersEveryCuratedCaseConstructByConstruct) {
                 if (memoFromStart && c.expected < 0) {
                     continue; // a pattern that does not compile has nothing to memoise
                 }
-                int got = -1;
+                MatchStatus status = MatchStatus::RuntimeError;
                 try {
-                    const rpattern p{std::u16string_view(c.pattern)};
                     basic_match_results r;
                     MatchLimits limits;
                     limits.memoFromStart = memoFromStart;
-                    const MatchStatus status = p.match(c.text, r, limits);
-                    got = status == MatchStatus::Matched   ? 1
-                          : status == MatchStatus::NoMatch ? 0
-                                                           : -1;
+                    status = rpattern{std::u16string_view(c.pattern)}.match(c.text, r, limits);
                 } catch (const bad_regexpr&) {
-                    got = -1;
                 }
-                EXPECT_EQ(got, c.expected) << "memo from start: " << memoFromStart;
+                EXPECT_EQ(status == MatchStatus::Matched   ? 1
+                          : status == MatchStatus::NoMatch ? 0
+                                                           : -1,
+                          c.expected)
+                    << "memo from start: " << memoFromStart;
             }
             bool matched = true;
             EXPECT_EQ(CheckString(c.text, c.pattern, &matched), c.expected < 0 ? -1 : 0);
@@ -60,10 +58,7 @@ TEST(RegexSyntax, AnswersEveryCuratedCaseConstructByConstruct) {
 }
 
 TEST(RegexErrors, ReportEachMalformedPatternWithItsOwnMessage) {
-    const struct {
-        const char16_t* pattern;
-        const char* message;
-    } cases[] = {
+    const std::pair<const char16_t*, const char*> cases[] = {
         {u"(ab", "mismatched parenthesis"},
         {u"ab)", "mismatched parenthesis"},
         {u"a{3,1}", "Can't do {n, m} with n > m"},
@@ -83,12 +78,12 @@ TEST(RegexErrors, ReportEachMalformedPatternWithItsOwnMessage) {
         {u"(?Pa)", "bad extension sequence"},
         {u"(?<=a+)b", "ill-formed regular expression"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [pattern, message] : cases) {
         try {
-            const rpattern p{std::u16string_view(c.pattern)};
-            ADD_FAILURE() << "compiled: " << Narrow(c.pattern);
+            const rpattern p{std::u16string_view(pattern)};
+            ADD_FAILURE() << "compiled: " << Narrow(pattern);
         } catch (const bad_regexpr& e) {
-            EXPECT_STREQ(e.what(), c.message) << Narrow(c.pattern);
+            EXPECT_STREQ(e.what(), message) << Narrow(pattern);
         }
     }
 }

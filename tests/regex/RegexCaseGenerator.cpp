@@ -3,6 +3,7 @@
 #include "tests/regex/RegexCaseGenerator.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace resetra::regex::test {
 
@@ -15,8 +16,16 @@ constexpr const char16_t* kPosix[] = {u"alpha", u"digit", u"alnum", u"space",  u
                                       u"lower", u"punct", u"word",  u"xdigit", u"blank",
                                       u"cntrl", u"graph", u"print"};
 
-bool IsMeta(char16_t c) {
-    return std::u16string_view(u"\\^$.|?*+()[]{}#").find(c) != std::u16string_view::npos;
+bool IsIn(char16_t c, std::u16string_view set) {
+    return set.find(c) != std::u16string_view::npos;
+}
+
+bool IsAlnum(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+char16_t Digit(int n) {
+    return static_cast<char16_t>(u'0' + n);
 }
 
 } // namespace
@@ -26,34 +35,26 @@ char16_t RegexCaseGenerator::Letter() {
 }
 
 void RegexCaseGenerator::Literal(std::u16string& out) {
-    char16_t c = Letter();
+    const char16_t c = Letter();
     used_.push_back(c);
     if (c == u'\n') {
         out += Chance(50) ? u"\\n" : u"\\x0a";
-        return;
-    }
-    if (c == u'\t') {
+    } else if (c == u'\t') {
         out += u"\\t";
-        return;
-    }
-    if (c == u' ') {
+    } else if (c == u' ') {
         out += Chance(50) ? u"\\ " : u"[ ]"; // stays literal under (?x)
-        return;
-    }
-    if (c >= 0x80 && Chance(30)) {
-        const char16_t* hex = u"0123456789abcdef";
+    } else if (c >= 0x80 && Chance(30)) {
         out += u"\\x{";
         for (int shift = 12; shift >= 0; shift -= 4) {
-            out.push_back(hex[(c >> shift) & 15]);
+            out.push_back(u"0123456789abcdef"[(c >> shift) & 15]);
         }
         out.push_back(u'}');
-        return;
+    } else {
+        if (IsIn(c, u"\\^$.|?*+()[]{}#") || (Chance(5) && !IsAlnum(c))) {
+            out.push_back(u'\\');
+        }
+        out.push_back(c);
     }
-    if (IsMeta(c) || (Chance(5) && !(c >= u'a' && c <= u'z') && !(c >= u'A' && c <= u'Z') &&
-                      !(c >= u'0' && c <= u'9'))) {
-        out.push_back(u'\\');
-    }
-    out.push_back(c);
 }
 
 void RegexCaseGenerator::Set(std::u16string& out) {
@@ -64,94 +65,47 @@ void RegexCaseGenerator::Set(std::u16string& out) {
     if (negated) {
         out.push_back(u'^');
     }
-    const int items = 1 + Pick(3);
-    for (int i = 0; i < items; ++i) {
-        switch (Pick(6)) {
-        case 0: {
+    for (int i = 0, items = 1 + Pick(3); i < items; ++i) {
+        const int kind = Pick(6);
+        if (kind == 0) {
             char16_t lo = static_cast<char16_t>(u'a' + Pick(6));
             char16_t hi = static_cast<char16_t>(lo + Pick(5));
             if (Chance(20)) {
                 lo = static_cast<char16_t>(u'A' + Pick(6));
                 hi = static_cast<char16_t>(lo + Pick(26 - (lo - u'A')));
             }
-            out.push_back(lo);
-            out.push_back(u'-');
-            out.push_back(hi);
+            out += {lo, u'-', hi};
             used_.push_back(lo);
-            break;
-        }
-        case 1:
-            out.push_back(u'\\');
-            out.push_back(u"dwsDWS"[Pick(negated ? 3 : 6)]);
-            break;
-        case 2:
-            out += u"[:";
-            if (!negated && Chance(20)) {
-                out.push_back(u'^');
-            }
+        } else if (kind == 1) {
+            out += {u'\\', u"dwsDWS"[Pick(negated ? 3 : 6)]};
+        } else if (kind == 2) {
+            out += !negated && Chance(20) ? u"[:^" : u"[:";
             out += kPosix[Pick(13)];
             out += u":]";
-            break;
-        default: {
+        } else {
             const char16_t c = Letter();
             used_.push_back(c);
-            if (c == u']' || c == u'\\' || c == u'^' || c == u'-' || c == u'[') {
-                out.push_back(u'\\');
-            }
-            if (c == u'\n') {
-                out += u"\\n";
-            } else if (c == u'\t') {
-                out += u"\\t";
-            } else {
-                out.push_back(c);
-            }
-            break;
-        }
+            out += IsIn(c, u"]\\^-[") ? u"\\" : u"";
+            out += c == u'\n' ? u"\\n" : c == u'\t' ? u"\\t" : std::u16string(1, c);
         }
     }
     out.push_back(u']');
 }
 
 void RegexCaseGenerator::Quantifier(std::u16string& out) {
-    switch (Pick(8)) {
-    case 0:
-    case 1:
-        out.push_back(u'*');
-        break;
-    case 2:
-    case 3:
-        out.push_back(u'+');
-        break;
-    case 4:
-        out.push_back(u'?');
-        break;
-    // No {0} or {0,0}: perl 5.36 mis-compiles them between non-ASCII literals.
-    case 5: {
-        const int n = 1 + Pick(2);
-        out.push_back(u'{');
-        out.push_back(static_cast<char16_t>(u'0' + n));
-        out.push_back(u'}');
-        break;
-    }
-    case 6: {
-        const int n = Pick(3);
-        out.push_back(u'{');
-        out.push_back(static_cast<char16_t>(u'0' + n));
-        out += u",}";
-        break;
-    }
-    default: {
+    const int kind = Pick(8);
+    if (kind < 5) {
+        out.push_back(u"**++?"[kind]);
+    } else if (kind == 5) {
+        // No {0} or {0,0}: perl 5.36 mis-compiles them between non-ASCII literals.
+        out += {u'{', Digit(1 + Pick(2)), u'}'};
+    } else if (kind == 6) {
+        out += {u'{', Digit(Pick(3)), u',', u'}'};
+    } else {
         const int n = Pick(3);
         const int m = std::max(1, n + Pick(3));
-        out += u"{";
-        if (n > 0 || Chance(70)) {
-            out.push_back(static_cast<char16_t>(u'0' + n));
-        }
-        out += u",";
-        out.push_back(static_cast<char16_t>(u'0' + m));
-        out += u"}";
-        break;
-    }
+        out += n > 0 || Chance(70) ? std::u16string{u'{', Digit(n), u','} : u"{,";
+        out += {Digit(m), u'}'};
     }
     if (Chance(25)) {
         out.push_back(u'?');
@@ -166,23 +120,26 @@ void RegexCaseGenerator::FixedWidth(std::u16string& out) {
     const int branches = Chance(70) ? 1 : 2;
     const int width = 1 + Pick(2);
     for (int b = 0; b < branches; ++b) {
-        if (b > 0) {
-            out.push_back(u'|');
-        }
+        out += b > 0 ? u"|" : u"";
         for (int i = 0; i < width; ++i) {
-            switch (Pick(4)) {
-            case 0:
+            const int kind = Pick(4);
+            if (kind == 0) {
                 Set(out);
-                break;
-            case 1:
+            } else if (kind == 1) {
                 out.push_back(u'.');
-                break;
-            default:
+            } else {
                 Literal(out);
-                break;
             }
         }
     }
+}
+
+void RegexCaseGenerator::Nested(std::u16string& out, const char16_t* open, int depth) {
+    out += open;
+    ++nesting_;
+    Alternation(out, depth);
+    --nesting_;
+    out.push_back(u')');
 }
 
 bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
@@ -194,38 +151,25 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
     } else if (choice < 44) {
         Set(out);
     } else if (choice < 48) {
-        out.push_back(u'\\');
-        out.push_back(u"dwsDWS"[Pick(6)]);
+        out += {u'\\', u"dwsDWS"[Pick(6)]};
     } else if (choice < 55) {
         const char16_t* anchors[] = {u"^", u"$", u"\\A", u"\\Z", u"\\z", u"\\b", u"\\B"};
         out += anchors[Pick(7)];
         return true;
     } else if (choice < 68) {
         const int group = negative_ > 0 ? 0 : ++groups_;
-        out += group == 0 ? u"(?:" : u"(";
-        ++nesting_;
-        Alternation(out, depth - 1);
-        --nesting_;
-        out.push_back(u')');
+        Nested(out, group == 0 ? u"(?:" : u"(", depth - 1);
         // Only groups outside any other construct are referred to later.
         if (group != 0 && nesting_ == 0) {
             closed_.push_back(group);
         }
     } else if (choice < 74) {
-        out += u"(?:";
-        ++nesting_;
-        Alternation(out, depth - 1);
-        --nesting_;
-        out.push_back(u')');
+        Nested(out, u"(?:", depth - 1);
     } else if (choice < 79) {
         const bool negative = Chance(50);
-        out += negative ? u"(?!" : u"(?=";
         negative_ += negative ? 1 : 0;
-        ++nesting_;
-        Alternation(out, depth - 1);
-        --nesting_;
+        Nested(out, negative ? u"(?!" : u"(?=", depth - 1);
         negative_ -= negative ? 1 : 0;
-        out.push_back(u')');
         return true;
     } else if (choice < 83) {
         out += Chance(50) ? u"(?<=" : u"(?<!";
@@ -233,25 +177,18 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         out.push_back(u')');
         return true;
     } else if (choice < 86) {
-        out += u"(?>";
-        ++nesting_;
-        Alternation(out, depth - 1);
-        --nesting_;
-        out.push_back(u')');
+        Nested(out, u"(?>", depth - 1);
     } else if (choice < 90) {
         const int group = PickClosed();
         if (group == 0) {
             Literal(out);
         } else {
-            out.push_back(u'\\');
-            out.push_back(static_cast<char16_t>(u'0' + group));
+            out += {u'\\', Digit(group)};
         }
     } else if (choice < 93) {
         const int group = PickClosed();
         if (group != 0 && (recursive_ || Chance(60))) {
-            out += u"(?(";
-            out.push_back(static_cast<char16_t>(u'0' + group));
-            out.push_back(u')');
+            out += {u'(', u'?', u'(', Digit(group), u')'};
         } else if (recursive_) {
             Literal(out);
             return false;
@@ -284,24 +221,19 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         if (nesting_ > 0 && (k == 0 || k == 4)) {
             k = 1;
         }
-        out += flags[k];
-        if (out.back() == u':') {
-            ++nesting_;
-            Alternation(out, depth - 1);
-            --nesting_;
-            out.push_back(u')');
+        if (k == 0 || k == 4) {
+            out += flags[k];
+        } else {
+            Nested(out, flags[k], depth - 1);
         }
     } else if (choice < 97) {
         out += u"\\Q";
-        const int len = 1 + Pick(3);
-        for (int i = 0; i < len; ++i) {
+        for (int i = 0, len = 1 + Pick(3); i < len; ++i) {
             const char16_t c = u"a.*+?()[]{}|^$ b"[Pick(16)];
             out.push_back(c);
             used_.push_back(c);
         }
-        if (Chance(80)) {
-            out += u"\\E";
-        }
+        out += Chance(80) ? u"\\E" : u"";
     } else if (choice < 98) {
         out += u"(?#note)";
     } else if (choice < 99) {
@@ -321,30 +253,22 @@ int RegexCaseGenerator::PickClosed() {
         return 0;
     }
     std::vector<int> usable;
-    for (int g : closed_) {
-        if (g <= 9) {
-            usable.push_back(g);
-        }
-    }
+    std::copy_if(closed_.begin(), closed_.end(), std::back_inserter(usable),
+                 [](int g) { return g <= 9; });
     return usable.empty() ? 0 : usable[Pick(static_cast<int>(usable.size()))];
 }
 
 void RegexCaseGenerator::Sequence(std::u16string& out, int depth) {
-    const int items = Pick(4) + (depth > 0 ? 0 : 1);
-    for (int i = 0; i < items; ++i) {
-        const bool zeroWidth = Atom(out, depth);
-        if (Chance(zeroWidth ? 3 : 30)) {
+    for (int i = 0, items = Pick(4) + (depth > 0 ? 0 : 1); i < items; ++i) {
+        if (Chance(Atom(out, depth) ? 3 : 30)) { // quantified zero-width atoms stay rare
             Quantifier(out);
         }
     }
 }
 
 void RegexCaseGenerator::Alternation(std::u16string& out, int depth) {
-    const int branches = Chance(75) ? 1 : 2 + Pick(2);
-    for (int b = 0; b < branches; ++b) {
-        if (b > 0) {
-            out.push_back(u'|');
-        }
+    for (int b = 0, branches = Chance(75) ? 1 : 2 + Pick(2); b < branches; ++b) {
+        out += b > 0 ? u"|" : u"";
         Sequence(out, depth);
     }
 }
@@ -354,15 +278,14 @@ void RegexCaseGenerator::Breakage(std::u16string& out) {
                                 u"\\c",     u"(?#x",    u"(?Y)",     u"*",           u"a**",
                                 u"\\E",     u"(?=a)*",  u"^*",       u"(?(1)a|b|c)", u"\\9",
                                 u"a{2}{3}", u"(?<=a*)", u"[[:foo:]]"};
-    // Only at either end: inside an escape the breakage would test something else.
-    const char16_t* text = breaks[Pick(18)];
-    // "\c" and "(?#" swallow what follows them; keep them last.
-    const std::u16string_view view(text);
-    const bool last = view == u"\\c" || view == u"(?#x" || view == u"[ab";
+    // Only at either end: inside an escape the breakage would test something
+    // else. "\c", "(?#" and "[" swallow what follows them; keep them last.
+    const std::u16string_view text = breaks[Pick(18)];
+    const bool last = text == u"\\c" || text == u"(?#x" || text == u"[ab";
     if (Chance(50) && !last) {
-        out = std::u16string(view) + out;
+        out.insert(0, text);
     } else {
-        out += view;
+        out += text;
     }
 }
 
@@ -376,13 +299,9 @@ RegexCase RegexCaseGenerator::Next() {
     if (Chance(8)) {
         Breakage(c.pattern);
     }
-    const int len = Pick(13);
-    for (int i = 0; i < len; ++i) {
-        if (!used_.empty() && Chance(70)) {
-            c.subject.push_back(used_[Pick(static_cast<int>(used_.size()))]);
-        } else {
-            c.subject.push_back(Letter());
-        }
+    for (int i = 0, len = Pick(13); i < len; ++i) {
+        const bool fromPattern = !used_.empty() && Chance(70);
+        c.subject.push_back(fromPattern ? used_[Pick(static_cast<int>(used_.size()))] : Letter());
     }
     return c;
 }

@@ -30,6 +30,8 @@ private:
     void Quantifier(std::u16string& out);
     void Alternation(std::u16string& out, int depth);
     void Sequence(std::u16string& out, int depth);
+    // `open`, an alternation of `depth` counted as nested, and the closing parenthesis.
+    void Nested(std::u16string& out, const char16_t* open, int depth);
     // Returns whether the atom is zero-width, so quantifiers on it stay rare.
     bool Atom(std::u16string& out, int depth);
     void FixedWidth(std::u16string& out);

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
@@ -31,24 +30,15 @@ const char* const kAcceptedClasses[] = {
     "Can't do {n, m} with n > m",                    // perl 5.36 compiles a{3,1} as never
 };
 
-std::string Hex(const std::u16string& s) {
+// Four hex digits a unit for the oracle, or printable with \x{..} escapes.
+std::string Text(const std::u16string& s, bool hex) {
     std::string out;
-    char buf[8];
+    char buf[16];
     for (char16_t c : s) {
-        std::snprintf(buf, sizeof buf, "%04x", static_cast<unsigned>(c));
-        out += buf;
-    }
-    return out;
-}
-
-std::string Printable(const std::u16string& s) {
-    std::string out;
-    for (char16_t c : s) {
-        if (c >= 0x20 && c < 0x7F) {
+        if (!hex && c >= 0x20 && c < 0x7F) {
             out.push_back(static_cast<char>(c));
         } else {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "\\x{%x}", static_cast<unsigned>(c));
+            std::snprintf(buf, sizeof buf, hex ? "%04x" : "\\x{%x}", static_cast<unsigned>(c));
             out += buf;
         }
     }
@@ -85,60 +75,41 @@ Answer Ours(const RegexCase& c, bool memoFromStart) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string perl = "perl";
-    std::string oracle;
-    std::string work = ".";
-    unsigned long long seed = 20261207;
-    long count = 120000;
-    long minAgree = 100000;
+    std::map<std::string, std::string> args = {{"--perl", "perl"},        {"--work", "."},
+                                               {"--seed", "20261207"},    {"--count", "120000"},
+                                               {"--min-agree", "100000"}, {"--oracle", ""}};
     for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string key = argv[i];
-        if (key == "--perl") {
-            perl = argv[i + 1];
-        } else if (key == "--oracle") {
-            oracle = argv[i + 1];
-        } else if (key == "--seed") {
-            seed = std::strtoull(argv[i + 1], nullptr, 10);
-        } else if (key == "--count") {
-            count = std::strtol(argv[i + 1], nullptr, 10);
-        } else if (key == "--min-agree") {
-            minAgree = std::strtol(argv[i + 1], nullptr, 10);
-        } else if (key == "--work") {
-            work = argv[i + 1];
-        }
+        args[argv[i]] = argv[i + 1];
     }
-    if (oracle.empty()) {
+    if (args["--oracle"].empty()) {
         std::fprintf(stderr, "usage: %s --oracle SCRIPT [--perl PERL] [--seed N] [--count N]\n",
                      argv[0]);
         return 2;
     }
+    const unsigned long long seed = std::strtoull(args["--seed"].c_str(), nullptr, 10);
+    const long count = std::strtol(args["--count"].c_str(), nullptr, 10);
     const auto t0 = std::chrono::steady_clock::now();
     RegexCaseGenerator gen(seed);
     std::vector<RegexCase> cases;
-    cases.reserve(static_cast<std::size_t>(count));
-    const std::string casesPath = work + "/regex-differential-cases.txt";
-    const std::string answersPath = work + "/regex-differential-answers.txt";
+    const std::string casesPath = args["--work"] + "/regex-differential-cases.txt";
+    const std::string answersPath = args["--work"] + "/regex-differential-answers.txt";
     {
         std::ofstream out(casesPath, std::ios::binary);
         for (long i = 0; i < count; ++i) {
             cases.push_back(gen.Next());
-            out << Hex(cases.back().pattern) << '\t' << Hex(cases.back().subject) << '\n';
+            out << Text(cases.back().pattern, true) << '\t' << Text(cases.back().subject, true)
+                << '\n';
         }
     }
-    const std::string command =
-        "\"" + perl + "\" \"" + oracle + "\" < \"" + casesPath + "\" > \"" + answersPath + "\"";
+    const std::string command = "\"" + args["--perl"] + "\" \"" + args["--oracle"] + "\" < \"" +
+                                casesPath + "\" > \"" + answersPath + "\"";
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "perl oracle failed: %s\n", command.c_str());
         return 2;
     }
     std::ifstream in(answersPath);
-    long agree = 0;
-    long timeouts = 0;
-    long panics = 0;
-    long perlDefects = 0;
-    long budget = 0;
-    long memoMismatch = 0;
-    long disagree = 0;
+    long agree = 0, timeouts = 0, panics = 0, perlDefects = 0, budget = 0, memoMismatch = 0,
+         disagree = 0;
     std::map<std::string, long> accepted;
     std::string line;
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -146,27 +117,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "perl answered only %zu cases\n", i);
             return 2;
         }
+        const std::string pattern = Text(cases[i].pattern, false);
+        const std::string subject = Text(cases[i].subject, false);
         const char theirs = line[0];
         const Answer ours = Ours(cases[i], false);
         const Answer memo = Ours(cases[i], true);
-        if (memo.code != ours.code) {
-            if (++memoMismatch <= 20) {
-                std::printf("MEMO  /%s/ on \"%s\": %c without, %c with memo from the start\n",
-                            Printable(cases[i].pattern).c_str(),
-                            Printable(cases[i].subject).c_str(), ours.code, memo.code);
-            }
+        if (memo.code != ours.code && ++memoMismatch <= 20) {
+            std::printf("MEMO  /%s/ on \"%s\": %c without, %c with memo from the start\n",
+                        pattern.c_str(), subject.c_str(), ours.code, memo.code);
         }
-        if (theirs == 'T') {
-            ++timeouts;
+        timeouts += theirs == 'T';
+        panics += theirs == 'P';
+        if (theirs == 'T' || theirs == 'P') {
             continue;
         }
-        if (theirs == 'P') {
-            ++panics;
-            continue;
-        }
-        if (ours.code == 'B') {
-            ++budget;
-        }
+        budget += ours.code == 'B';
         if (ours.code == theirs) {
             ++agree;
             continue;
@@ -176,25 +141,22 @@ int main(int argc, char** argv) {
             // perl contradicts itself: with its start optimiser defeated it
             // gives our answer.
             if (++perlDefects <= 5) {
-                std::printf("PERL  /%s/ on \"%s\": optimised %c, unoptimised %c\n",
-                            Printable(cases[i].pattern).c_str(),
-                            Printable(cases[i].subject).c_str(), theirs, second);
+                std::printf("PERL  /%s/ on \"%s\": optimised %c, unoptimised %c\n", pattern.c_str(),
+                            subject.c_str(), theirs, second);
             }
             continue;
         }
         bool isAccepted = false;
-        if (ours.code == 'E') {
-            for (const char* cls : kAcceptedClasses) {
-                if (ours.error == cls) {
-                    ++accepted[cls];
-                    isAccepted = true;
-                }
+        for (const char* cls : kAcceptedClasses) {
+            if (ours.code == 'E' && ours.error == cls) {
+                ++accepted[cls];
+                isAccepted = true;
             }
         }
         if (!isAccepted && ++disagree <= 40) {
-            std::printf("DIFF  /%s/ on \"%s\": ours %c%s%s, perl %c\n",
-                        Printable(cases[i].pattern).c_str(), Printable(cases[i].subject).c_str(),
-                        ours.code, ours.error.empty() ? "" : " ", ours.error.c_str(), theirs);
+            std::printf("DIFF  /%s/ on \"%s\": ours %c%s%s, perl %c\n", pattern.c_str(),
+                        subject.c_str(), ours.code, ours.error.empty() ? "" : " ",
+                        ours.error.c_str(), theirs);
         }
     }
     const double seconds =
@@ -207,5 +169,6 @@ int main(int argc, char** argv) {
     for (const auto& [cls, n] : accepted) {
         std::printf("accepted: %ld x \"%s\"\n", n, cls.c_str());
     }
+    const long minAgree = std::strtol(args["--min-agree"].c_str(), nullptr, 10);
     return disagree == 0 && memoMismatch == 0 && agree >= minAgree ? 0 : 1;
 }

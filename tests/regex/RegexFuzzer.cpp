@@ -14,20 +14,8 @@
 namespace {
 
 char16_t Unit(std::uint8_t b) {
-    switch (b) {
-    case 0xFA:
-        return 0x0416;
-    case 0xFB:
-        return 0x0436;
-    case 0xFC:
-        return 0x263A;
-    case 0xFD:
-        return 0xD800;
-    case 0xFE:
-        return 0xFFFF;
-    default:
-        return b;
-    }
+    constexpr char16_t kHigh[] = {0x0416, 0x0436, 0x263A, 0xD800, 0xFFFF}; // 0xFA to 0xFE
+    return b >= 0xFA && b <= 0xFE ? kHigh[b - 0xFA] : b;
 }
 
 } // namespace
@@ -51,19 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const MatchStatus plain = p.match(subject, r, limits);
         limits.memoFromStart = true;
         const MatchStatus memo = p.match(subject, r, limits);
-        const bool decided = (plain == MatchStatus::Matched || plain == MatchStatus::NoMatch) &&
-                             (memo == MatchStatus::Matched || memo == MatchStatus::NoMatch);
-        if (decided && plain != memo) {
+        const auto decided = [](MatchStatus s) {
+            return s == MatchStatus::Matched || s == MatchStatus::NoMatch;
+        };
+        // The full check with its default budget only when the bounded run
+        // decided, so that the budget is not what the run spends its time on.
+        bool matched = false;
+        if (decided(plain) && decided(memo) &&
+            (plain != memo || CheckString(subject, pattern, &matched) != 0 ||
+             matched != (plain == MatchStatus::Matched))) {
             std::abort();
-        }
-        // The full check with its default budget, when that budget is not
-        // what the run would spend its time on.
-        if (decided) {
-            bool matched = false;
-            if (CheckString(subject, pattern, &matched) != 0 ||
-                matched != (plain == MatchStatus::Matched)) {
-                std::abort();
-            }
         }
     } catch (const bad_regexpr&) {
     }

@@ -11,58 +11,36 @@
 #include "support/TextKeys.h"
 #include "support/WideFormat.h"
 #include "support/cTarnLocaleTextCollection.h"
+#include "tests/support/ImportTable.h"
 #include "tests/support/SupportTestFiles.h"
 #include "tests/support/SupportTestRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <utility>
 
 namespace {
 
-// The language ids the system reports, replaced in this program's imports.
-LANGID g_userLanguage = 0;
-LANGID g_uiLanguage = 0;
-LANGID g_systemLanguage = 0;
-LANGID WINAPI UserLanguage() {
-    return g_userLanguage;
-}
-LANGID WINAPI UiLanguage() {
-    return g_uiLanguage;
-}
-LANGID WINAPI SystemLanguage() {
-    return g_systemLanguage;
-}
+// The language ids the system reports (user, user interface, system), for
+// the replaced imports of this program.
+LANGID g_languages[3] = {};
 
 // Points this program's import of `name` at `replacement`; gives the
 // previous target.
 const void* ReplaceImport(const char* name, const void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         d->Name != 0; ++d) {
-        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
-            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
-                std::strcmp(
-                    reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)
-                        ->Name,
-                    name) == 0) {
-                DWORD old = 0;
-                VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
-                const void* previous = reinterpret_cast<const void*>(*slot);
-                *slot = reinterpret_cast<ULONG_PTR>(replacement);
-                VirtualProtect(slot, sizeof(*slot), old, &old);
-                return previous;
-            }
-        }
-    }
-    ADD_FAILURE() << name << " is not imported";
-    return replacement;
+    const void* previous = nullptr;
+    ForEachImport(GetModuleHandleW(nullptr),
+                  [&](const std::string&, const std::string& imported, ULONG_PTR* slot) {
+                      if (imported == name && previous == nullptr) {
+                          DWORD old = 0;
+                          VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
+                          previous = reinterpret_cast<const void*>(
+                              std::exchange(*slot, reinterpret_cast<ULONG_PTR>(replacement)));
+                          VirtualProtect(slot, sizeof(*slot), old, &old);
+                      }
+                  });
+    EXPECT_NE(previous, nullptr) << name << " is not imported";
+    return previous;
 }
 
 class ChainTexts : public ::testing::Test {
@@ -126,17 +104,13 @@ TEST_F(ChainTexts, NoticeUsesAFittingTranslationAndLogsARefusedOne) {
     }
 }
 
-TEST_F(ChainTexts, WithoutLocaleSettingsTheFileIsLocaleGinaTxtInTheCurrentFolder) {
+TEST_F(ChainTexts, WithoutALocaleFileValueTheFileIsLocaleGinaTxtInTheCurrentFolder) {
     UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=From the current folder\r\n"
                          L"[English end]\r\n");
     SetRegistryString(kWizardsPolicyKey, L"Language", L"English");
     ReadSettings();
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure), L"From the current folder");
-}
-
-TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
-    UseDefaultLocaleFile(L"[English]\r\nErrorDialogTitleChainFailure=Should not be read\r\n"
-                         L"[English end]\r\n");
+    // A value of the wrong type is no file name: the built-in texts stay.
     SetRegistryDword(kWizardsPolicyKey, L"GINA Locale", 1);
     ReadSettings();
     EXPECT_EQ(LocalizedText(TextKeys::ErrorDialogTitleChainFailure),
@@ -144,10 +118,14 @@ TEST_F(ChainTexts, LocaleFileValueOfWrongTypeLeavesTheBuiltInTexts) {
 }
 
 TEST_F(ChainTexts, GetLanguageMethodChoosesWhichSystemLanguageDecides) {
+    // One calling convention on x64: plain functions stand in for the system's.
+    LANGID(*const stand_ins[])
+    () = {[] { return g_languages[0]; }, [] { return g_languages[1]; },
+          [] { return g_languages[2]; }};
     const std::pair<const char*, const void*> replaced[] = {
-        {"GetUserDefaultLangID", reinterpret_cast<const void*>(&UserLanguage)},
-        {"GetUserDefaultUILanguage", reinterpret_cast<const void*>(&UiLanguage)},
-        {"GetSystemDefaultLangID", reinterpret_cast<const void*>(&SystemLanguage)},
+        {"GetUserDefaultLangID", reinterpret_cast<const void*>(stand_ins[0])},
+        {"GetUserDefaultUILanguage", reinterpret_cast<const void*>(stand_ins[1])},
+        {"GetSystemDefaultLangID", reinterpret_cast<const void*>(stand_ins[2])},
     };
     const void* system[3];
     for (int i = 0; i < 3; ++i) {
@@ -176,9 +154,9 @@ TEST_F(ChainTexts, GetLanguageMethodChoosesWhichSystemLanguageDecides) {
         if (c.method != 99) {
             SetRegistryDword(kWizardsPolicyKey, L"GetLanguageMethod", c.method);
         }
-        g_userLanguage = c.user;
-        g_uiLanguage = c.ui;
-        g_systemLanguage = c.system;
+        g_languages[0] = c.user;
+        g_languages[1] = c.ui;
+        g_languages[2] = c.system;
         ReadSettings();
         EXPECT_EQ(ProcessTextCollection().GetLanguageId(), c.id) << "method " << c.method;
     }

@@ -52,11 +52,15 @@ resetra::UniqueFile HoldWithoutSharing(const std::wstring& path) {
 // Formatting would read through this pointer and crash.
 const wchar_t* const kPoisoned = reinterpret_cast<const wchar_t*>(static_cast<uintptr_t>(8));
 
-} // namespace
-
-TEST(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
+class PolicyLogFile : public ::testing::Test {
+protected:
     TempFolder folder;
     const std::wstring path = folder.Path(L"policy.log");
+};
+
+} // namespace
+
+TEST_F(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
     // 2026-12-04 06:13:35 UTC, shown in local time.
     SYSTEMTIME utc{2026, 12, 5, 4, 6, 13, 35, 0};
     SYSTEMTIME local;
@@ -75,29 +79,31 @@ TEST(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
                          true));
 }
 
-TEST(PolicyLogFile, NamesEveryLevelAndWritesUnknownDateForTimesItCannotConvert) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"policy.log");
+TEST_F(PolicyLogFile, NamesEveryLevelAndWritesUnknownDateForTimesItCannotConvert) {
     cMvLogHandlerFile handler(path.c_str(), 0xFFFFFFFF, 5242880, 0);
-    for (uint32_t level : {0u, 1u, 2u, 3u, 4u, 22u, 0xFFFFFFFFu, 8u}) {
-        handler.Log(cMvLogEntry(0, level, 0, L"x"));
+    const std::pair<int64_t, uint32_t> entries[] = {{0, 0},
+                                                    {0, 1},
+                                                    {0, 2},
+                                                    {0, 3},
+                                                    {0, 4},
+                                                    {0, 22},
+                                                    {0, 0xFFFFFFFF},
+                                                    {0, 8},
+                                                    {INT64_MAX, LogLevel::Error},
+                                                    {-20000000000LL, LogLevel::Error}};
+    for (const auto& [time, level] : entries) {
+        handler.Log(cMvLogEntry(time, level, 0, L"x"));
     }
-    handler.Log(cMvLogEntry(INT64_MAX, LogLevel::Error, 0, L"far"));
-    handler.Log(cMvLogEntry(-20000000000LL, LogLevel::Error, 0, L"early"));
     ASSERT_EQ(handler.Flush(), 0);
-    EXPECT_EQ(ReadUtf16File(path), L"[Unknown date] - None - x\r\n"
-                                   L"[Unknown date] - Error - x\r\n"
-                                   L"[Unknown date] - Information - x\r\n"
-                                   L"[Unknown date] - Unknown - x\r\n"
-                                   L"[Unknown date] - Debug - x\r\n"
-                                   L"[Unknown date] - Warning - x\r\n"
-                                   L"[Unknown date] - All - x\r\n"
-                                   L"[Unknown date] - Unknown - x\r\n"
-                                   L"[Unknown date] - Error - far\r\n"
-                                   L"[Unknown date] - Error - early\r\n");
+    std::wstring expected;
+    for (const wchar_t* name : {L"None", L"Error", L"Information", L"Unknown", L"Debug", L"Warning",
+                                L"All", L"Unknown", L"Error", L"Error"}) {
+        expected += L"[Unknown date] - " + std::wstring(name) + L" - x\r\n";
+    }
+    EXPECT_EQ(ReadUtf16File(path), expected);
 }
 
-TEST(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
+TEST_F(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
     const struct {
         uint32_t mask;
         const wchar_t* expected; // levels written, in order E I D W
@@ -106,8 +112,7 @@ TEST(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
     };
     for (const auto& c : cases) {
         for (uint32_t immediately : {0u, 1u}) {
-            TempFolder folder;
-            const std::wstring path = folder.Path(L"policy.log");
+            DeleteFileW(path.c_str());
             cMvLogHandlerFile handler(path.c_str(), c.mask, 5242880, immediately);
             cMvLog log; // through the log, which formats only what may be kept
             log.AddHandler(&handler);
@@ -122,9 +127,7 @@ TEST(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
     }
 }
 
-TEST(PolicyLogFile, ConfigureWideningTheMaskKeepsEntriesLoggedBeforeIt) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"policy.log");
+TEST_F(PolicyLogFile, ConfigureWideningTheMaskKeepsEntriesLoggedBeforeIt) {
     cMvConfigurationLogFileHelper everything(path.c_str(), 0xFFFFFFFF, 5242880, 1);
     // Buffered until the flush.
     cMvLogHandlerFile buffered(path.c_str(), 1, 5242880, 0);
@@ -152,25 +155,21 @@ TEST(PolicyLogFile, ConfigureWideningTheMaskKeepsEntriesLoggedBeforeIt) {
     EXPECT_EQ(Messages(path), L"buffered waited");
 }
 
-TEST(PolicyLogFile, EmptiesOnlyAFileLargerThanTheMaximumBeforeWriting) {
+TEST_F(PolicyLogFile, EmptiesOnlyAFileLargerThanTheMaximumBeforeWriting) {
     for (size_t size : {100u, 101u}) {
-        TempFolder folder;
-        const std::wstring path = folder.Path(L"policy.log");
         WriteBytes(path, std::vector<unsigned char>(size, 'x'));
         cMvLogHandlerFile handler(path.c_str(), 3, 100, 1);
         handler.Log(cMvLogEntry(0, LogLevel::Error, 0, L"new"));
-        std::vector<unsigned char> expected = size > 100 ? std::vector<unsigned char>{0xFF, 0xFE}
-                                                         : std::vector<unsigned char>(size, 'x');
-        for (unsigned char b : Utf16Bytes(L"[Unknown date] - Error - new\r\n", false)) {
-            expected.push_back(b);
+        std::vector<unsigned char> expected = Utf16Bytes(L"[Unknown date] - Error - new\r\n", true);
+        if (size == 100) {
+            expected.erase(expected.begin(), expected.begin() + 2);
+            expected.insert(expected.begin(), size, 'x');
         }
         EXPECT_EQ(ReadBytes(path), expected) << size;
     }
 }
 
-TEST(PolicyLogFile, KeepsEntriesWhileAnotherProcessHoldsTheFileAndWritesThemInOrderLater) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"policy.log");
+TEST_F(PolicyLogFile, KeepsEntriesWhileAnotherProcessHoldsTheFileAndWritesThemInOrderLater) {
     cMvLogHandlerFile handler(path.c_str(), 3, 5242880, 0);
     resetra::UniqueFile holder = HoldWithoutSharing(path);
     ASSERT_TRUE(holder);
@@ -186,9 +185,7 @@ TEST(PolicyLogFile, KeepsEntriesWhileAnotherProcessHoldsTheFileAndWritesThemInOr
     EXPECT_EQ(handler.GetBufferedCount(), 0u);
 }
 
-TEST(PolicyLogFile, BufferStaysBoundedWhileTheFileStaysLockedForHours) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"policy.log");
+TEST_F(PolicyLogFile, BufferStaysBoundedWhileTheFileStaysLockedForHours) {
     // Immediately on, as the policy log runs: every entry tries the file.
     cMvLogHandlerFile handler(path.c_str(), 3, 0x7FFFFFFF, 1);
     resetra::UniqueFile holder = HoldWithoutSharing(path);
@@ -216,16 +213,14 @@ TEST(PolicyLogFile, BufferStaysBoundedWhileTheFileStaysLockedForHours) {
     EXPECT_EQ(nowhere.GetDroppedCount(), 4u);
 }
 
-TEST(PolicyLogFile, DropsBufferedEntriesWhenNoFileIsSet) {
+TEST(PolicyLogFileUnset, DropsBufferedEntriesWhenNoFileIsSet) {
     cMvLogHandlerFile handler;
     handler.Log(cMvLogEntry(0, LogLevel::Error, 0, L"nowhere"));
     EXPECT_EQ(handler.Flush(), 0);
     EXPECT_EQ(handler.GetBufferedCount(), 0u);
 }
 
-TEST(PolicyLogFile, ManyThreadsWriteWholeLinesInPerThreadOrder) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"threads.log");
+TEST_F(PolicyLogFile, ManyThreadsWriteWholeLinesInPerThreadOrder) {
     cMvLogHandlerFile handler(path.c_str(), 0xFFFFFFFF, 0x7FFFFFFF, 0);
     constexpr int kThreads = 8;
     constexpr int kPerThread = 400;

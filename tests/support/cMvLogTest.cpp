@@ -9,10 +9,16 @@
 
 #include <ctime>
 
-TEST(PolicyLog, EachOperationBuildsItsTextAndCode) {
+namespace {
+class PolicyLog : public ::testing::Test {
+protected:
+    void SetUp() override { log.AddHandler(&handler); }
     CapturingHandler handler;
     cMvLog log;
-    log.AddHandler(&handler);
+};
+} // namespace
+
+TEST_F(PolicyLog, EachOperationBuildsItsTextAndCode) {
     log.LogCode(LogLevel::Error, 2, L"Reading '%s' failed.", L"Vexa Gina");
     log.LogCode(LogLevel::Warning, -11, L"Wrong type.");
     // The table text's own leading blank gives two blanks after the code.
@@ -41,10 +47,7 @@ TEST(PolicyLog, EachOperationBuildsItsTextAndCode) {
     }
 }
 
-TEST(PolicyLog, LogWin32AppendsTheSystemTextOnOneLine) {
-    CapturingHandler handler;
-    cMvLog log;
-    log.AddHandler(&handler);
+TEST_F(PolicyLog, LogWin32AppendsTheSystemTextOnOneLine) {
     log.LogWin32(LogLevel::Error, 5, L"Opening %s failed.", L"the key");
     ASSERT_EQ(handler.entries.size(), 1u);
     const std::wstring& text = handler.entries[0].GetText();
@@ -55,7 +58,7 @@ TEST(PolicyLog, LogWin32AppendsTheSystemTextOnOneLine) {
     EXPECT_EQ(handler.entries[0].GetCode(), 5u);
 }
 
-TEST(PolicyLog, HandsEveryHandlerItsOwnCopyInListOrder) {
+TEST(PolicyLogHandlers, HandsEveryHandlerItsOwnCopyInListOrder) {
     CapturingHandler first;
     CapturingHandler second;
     cMvLog log;
@@ -71,7 +74,7 @@ TEST(PolicyLog, HandsEveryHandlerItsOwnCopyInListOrder) {
     EXPECT_EQ(first.entries.size(), 3u); // only the first occurrence went
 }
 
-TEST(PolicyLog, DoesNotFormatAnEntryThatNoHandlerKeeps) {
+TEST(PolicyLogHandlers, DoesNotFormatAnEntryThatNoHandlerKeeps) {
     CapturingHandler errorsOnly(LogLevel::Error);
     cMvLog log;
     // Formatting would read through this pointer and crash.
@@ -86,17 +89,14 @@ TEST(PolicyLog, DoesNotFormatAnEntryThatNoHandlerKeeps) {
     EXPECT_TRUE(errorsOnly.entries.empty());
 }
 
-TEST(PolicyLog, FormatsAMessageOfSeveralMebibytesWhole) {
-    CapturingHandler handler;
-    cMvLog log;
-    log.AddHandler(&handler);
+TEST_F(PolicyLog, FormatsAMessageOfSeveralMebibytesWhole) {
     const std::wstring document(3 * 1024 * 1024, L'x');
     log.Log(LogLevel::Information, L"<%s>", document.c_str());
     ASSERT_EQ(handler.entries.size(), 1u);
     EXPECT_EQ(handler.entries[0].GetText().size(), document.size() + 2);
 }
 
-TEST(PolicyLog, StampsNewEntriesWithSecondsSince1970) {
+TEST(PolicyLogEntry, StampsNewEntriesWithSecondsSince1970) {
     const int64_t before = static_cast<int64_t>(std::time(nullptr));
     const cMvLogEntry entry(LogLevel::Error, 0, L"now");
     EXPECT_GE(entry.GetTime(), before);

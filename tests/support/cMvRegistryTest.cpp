@@ -98,20 +98,17 @@ TEST_F(RegistryWrapper, ReadsStringsWholeUnexpandedAndTerminated) {
     }
 }
 
-TEST(RegistryWrapperConnection, FailsWithoutConnectionAndNamesAnUnknownComputer) {
-    CapturingHandler captured;
-    cMvLog log;
-    log.AddHandler(&captured);
-    cMvRegistry registry;
+TEST_F(RegistryWrapper, FailsWithoutConnectionAndNamesAnUnknownComputer) {
+    cMvRegistry unconnected;
     DWORD value = 77;
-    EXPECT_NE(registry.GetDword(log, kKey, L"X", value), 0);
+    EXPECT_NE(unconnected.GetDword(log, kKey, L"X", value), 0);
     EXPECT_EQ(value, 77u);
-    EXPECT_EQ(registry.Disconnect(log), 0);
+    EXPECT_EQ(unconnected.Disconnect(log), 0);
     captured.entries.clear();
-    EXPECT_NE(registry.Connect(log, L"\\\\no-such-computer-resetra", HKEY_LOCAL_MACHINE), 0);
+    EXPECT_NE(unconnected.Connect(log, L"\\\\no-such-computer-resetra", HKEY_LOCAL_MACHINE), 0);
     ASSERT_FALSE(captured.entries.empty());
     EXPECT_NE(captured.entries[0].GetText().find(
                   L"Error connecting to the registry on computer '\\\\no-such-computer-resetra'."),
               std::wstring::npos);
-    EXPECT_FALSE(registry.IsConnected());
+    EXPECT_FALSE(unconnected.IsConnected());
 }
