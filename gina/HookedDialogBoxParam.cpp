@@ -7,7 +7,6 @@
 
 #include "gina/GinaProcess.h"
 #include "gina/cMvGINAChain.h"
-#include "gina/cMvGINALog.h"
 #include "support/CatchAll.h"
 
 namespace {
@@ -43,7 +42,7 @@ int WINAPI HookedDialogBoxParam(HANDLE /*winlogon*/, HANDLE instance, LPWSTR dia
     cMvGINAChain& chain = Chain();
     // A preparation that throws leaves the dialog to the chained GINA alone.
     const DLGPROC procedure = resetra::CatchAll(
-        StubLog().ExceptionReport(L"HookedDialogBoxParam"),
+        chain.ExceptionReport(L"HookedDialogBoxParam"),
         [&] { return PrepareWrapping(chain, dialogTemplate, dialogProc); },
         [&]() noexcept { return dialogProc; });
     return chain.CallWinlogonDialogBoxParam(instance, dialogTemplate, owner, procedure, parameter);

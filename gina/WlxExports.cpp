@@ -23,7 +23,7 @@ WINBOOL WINAPI WlxNegotiate(DWORD dwWinlogonVersion, PDWORD pdwDllVersion) noexc
     // An exception after the chain was loaded (the notice's texts) still
     // lets the chained GINA negotiate.
     const LONG code = resetra::CatchAll(
-        StubLog().ExceptionReport(L"WlxNegotiate"), [] { return Chain().LoadChain(); },
+        Chain().ExceptionReport(L"WlxNegotiate"), [] { return Chain().LoadChain(); },
         []() noexcept { return Next().Negotiate != nullptr ? 0 : resetra::kExceptionCaught; });
     if (code != 0) {
         StubLog().Write(cMvGINALog::LevelError, L"GINA initialization failed. Errorcode %ld", code);
@@ -41,7 +41,7 @@ WINBOOL WINAPI WlxInitialize(LPWSTR lpWinsta, HANDLE hWlx, PVOID pvReserved,
     cMvGINAChain& chain = Chain();
     chain.HookDispatchTable(hWlx, pWinlogonFunctions);
     resetra::CatchAll(
-        StubLog().ExceptionReport(L"WlxInitialize"),
+        Chain().ExceptionReport(L"WlxInitialize"),
         [&] {
             if (chain.ShowChainingFailure()) {
                 chain.ShowChainingFailureNotice();

@@ -30,13 +30,6 @@ public:
     void Write(unsigned level, const wchar_t* format, ...) noexcept;
     void WriteV(unsigned level, const wchar_t* format, va_list args) noexcept;
 
-    // The report of resetra::CatchAll at an edge named `where`: one error line.
-    [[nodiscard]] auto ExceptionReport(const wchar_t* where) noexcept {
-        return [this, where](const char* what) {
-            Write(LevelError, L"Exception caught in %s: %hs.", where, what);
-        };
-    }
-
 private:
     resetra::cMvCriticalSection m_lock;
     std::wstring m_path; // empty: nothing is written

@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -94,17 +95,12 @@ TEST(WizardWait, AFailingWaitReturnsOnlyOnceTheWizardHasEnded) {
 }
 
 TEST(ExtensionEnabling, PolicyOneOrZeroDecidesOtherwiseTheLocalValue) {
-    struct Row {
-        std::optional<DWORD> policy;
-        DWORD local;
-        bool enabled;
-    };
-    const Row rows[] = {{std::nullopt, 0, false}, {std::nullopt, 1, true},
-                        {0u, 1, false},           {1u, 0, true},
-                        {2u, 0, false},           {2u, 5, true}};
-    for (const Row& row : rows) {
-        EXPECT_EQ(row.enabled, PolicyOverLocal(row.policy, row.local))
-            << "policy " << row.policy.value_or(99) << " local " << row.local;
+    const std::tuple<std::optional<DWORD>, DWORD, bool> rows[] = {
+        {std::nullopt, 0, false}, {std::nullopt, 1, true},
+        {0u, 1, false},           {1u, 0, true},
+        {2u, 0, false},           {2u, 5, true}};
+    for (const auto& [policy, local, enabled] : rows) {
+        EXPECT_EQ(enabled, PolicyOverLocal(policy, local)) << policy.value_or(99) << " " << local;
     }
 }
 
@@ -123,38 +119,28 @@ struct TestDialog {
 };
 
 TEST(ForgotPasswordLayout, GroupAndGrowthFollowTheTextHeightAndThePositionMode) {
-    const int cx = GetSystemMetrics(SM_CXEDGE);
     const int cy = GetSystemMetrics(SM_CYEDGE);
     TestDialog with;
     TestDialog without(false);
-    RECT client{};
-    GetClientRect(with.window.get(), &client);
     RECT frame{};
     ASSERT_TRUE(GetWindowRect(with.window.get(), &frame));
     ASSERT_TRUE(ScreenToClient(with.window.get(), reinterpret_cast<POINT*>(&frame.right)));
     const int bottom = frame.bottom - (cy + 5);
-    const int okBottom = 60 + 24;
-    struct Row {
-        const char* name;
-        DWORD mode;
-        HWND dialog;
-        int h;
-        int top;
-        int height;
-    };
-    const Row rows[] = {
-        {"bottom, short text", 0, with.window.get(), 20, bottom - 89, 89},
-        {"bottom, 50-pixel text", 0, with.window.get(), 50, bottom - 107, 107},
-        {"below OK", 1, with.window.get(), 20, okBottom + 5 - cy, 99 - cy},
-        {"below OK, 50-pixel text", 1, with.window.get(), 50, okBottom + 5 - cy, 117 - cy},
-        {"mode 1 without OK: bottom", 1, without.window.get(), 20, bottom - 89, 89},
-    };
-    for (const Row& row : rows) {
+    const int belowOk = 60 + 24 + 5 - cy;
+    const HWND ok = with.window.get();
+    // mode, dialog, text height, top, height
+    const std::tuple<DWORD, HWND, int, int, int> rows[] = {
+        {0, ok, 20, bottom - 89, 89},
+        {0, ok, 50, bottom - 107, 107},
+        {1, ok, 20, belowOk, 99 - cy},
+        {1, ok, 50, belowOk, 117 - cy},
+        {1, without.window.get(), 20, bottom - 89, 89}};
+    for (const auto& [mode, dialog, h, top, height] : rows) {
         RECT r{};
-        ASSERT_TRUE(GroupRect(row.mode, row.dialog, row.h, r)) << row.name;
-        EXPECT_EQ(row.top, r.top) << row.name;
-        EXPECT_EQ(row.height, r.bottom - r.top) << row.name;
-        EXPECT_EQ(frame.right - (cx + 5) - r.right, 0) << row.name;
+        ASSERT_TRUE(GroupRect(mode, dialog, h, r)) << mode << " " << h;
+        EXPECT_EQ(top, r.top) << mode << " " << h;
+        EXPECT_EQ(height, r.bottom - r.top) << mode << " " << h;
+        EXPECT_EQ(frame.right - (GetSystemMetrics(SM_CXEDGE) + 5), r.right) << mode << " " << h;
     }
     EXPECT_EQ(94, DialogGrowth(20));
     EXPECT_EQ(94, DialogGrowth(32));
@@ -176,44 +162,31 @@ LRESULT CALLBACK RecordingOkProc(HWND window, UINT message, WPARAM wParam, LPARA
     return CallWindowProcW(g_buttonProc, window, message, wParam, lParam);
 }
 
-class LogonLockedExtension : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Clean();
-        HKEY key = nullptr;
-        ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, nullptr, 0,
-                                     KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        const DWORD one = 1;
-        RegSetValueExW(key, L"GINAEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                       sizeof(one));
-        RegCloseKey(key);
-        g_chainedMessages.clear();
-        g_okMessages.clear();
-    }
-    void TearDown() override { Clean(); }
-    static void Clean() {
-        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-            for (const wchar_t* key : {kResetraGinaKey, kResetWizardKey}) {
-                RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, view, 0);
-            }
+// The click is answered with one whatever the GINA answered; without a
+// wizard location the registry error is shown. Once no extension has the
+// dialog, the OK button keeps its own procedure.
+TEST(LogonLockedExtension, ForgotPasswordClickAndTheOkButtonsOwnProcedure) {
+    const auto clean = [] {
+        for (const wchar_t* key : {kResetraGinaKey, kResetWizardKey}) {
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
         }
-    }
-
-    // A prepared, enabled extension that has initialised `dialog`.
-    std::unique_ptr<cMvDialogLogonLocked> Initialised(HWND dialog) {
-        auto extension = std::make_unique<cMvDialogLogonLocked>(services);
-        EXPECT_EQ(0, extension->PrepareDialog(&ChainedAnswersZero));
-        EXPECT_TRUE(extension->Enabled());
-        extension->DialogProc(dialog, WM_INITDIALOG, 0, 0);
-        return extension;
-    }
-
-    FakeServices services;
-};
-
-TEST_F(LogonLockedExtension, ForgotPasswordClickIsAnsweredWithOneWhateverTheGinaAnswered) {
+    };
+    clean();
+    HKEY key = nullptr;
+    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                 nullptr, &key, nullptr));
+    const DWORD one = 1;
+    RegSetValueExW(key, L"GINAEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
     TestDialog dialog;
-    auto extension = Initialised(dialog.window.get());
+    g_buttonProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(dialog.ok, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingOkProc)));
+    FakeServices services;
+    auto extension = std::make_unique<cMvDialogLogonLocked>(services);
+    EXPECT_EQ(0, extension->PrepareDialog(&ChainedAnswersZero));
+    EXPECT_TRUE(extension->Enabled());
+    RegCloseKey(key);
+    extension->DialogProc(dialog.window.get(), WM_INITDIALOG, 0, 0);
     const HWND button =
         FindWindowExW(dialog.window.get(), nullptr, L"BUTTON", L"&Forgot my password...");
     ASSERT_NE(nullptr, button);
@@ -221,23 +194,13 @@ TEST_F(LogonLockedExtension, ForgotPasswordClickIsAnsweredWithOneWhateverTheGina
     EXPECT_EQ(1, extension->DialogProc(dialog.window.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
                                        reinterpret_cast<LPARAM>(button)));
     EXPECT_EQ(std::vector<UINT>{WM_COMMAND}, g_chainedMessages);
-    // No wizard location: the registry error, and the dialog still shown.
     EXPECT_EQ(std::vector<std::wstring>{L"Resetra - Registry error"}, services.titles);
-}
-
-TEST_F(LogonLockedExtension, OkButtonKeepsItsOwnProcedureWhenNoExtensionHasTheDialog) {
-    TestDialog dialog;
-    g_buttonProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(dialog.ok, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingOkProc)));
-    Initialised(dialog.window.get()).reset();
+    extension.reset();
     g_okMessages.clear();
     SendMessageW(dialog.ok, WM_USER + 7, 0, 0);
     EXPECT_EQ(std::vector<UINT>{WM_USER + 7}, g_okMessages);
+    clean();
 }
-
-} // namespace
-
-namespace {
 
 TEST(IconResources, EveryIconHasFourAndThirtyTwoBitImagesAtEverySize) {
     const resetra::UniqueHModule dll(

@@ -1,283 +1,301 @@
-// Which GINA the library chains to: chaining modes, Entrust and self
-// detection, the 32-bit registry view preferred over the native one, the
-// fallback to MSGINA.DLL with its notice, and the guard that never lets the
-// library chain to itself under any name.
+// Which GINA the library chains to (modes, Entrust and self detection, the
+// 32-bit view first, the fallback to MSGINA.DLL with its notice, never itself)
+// and how it forwards: arguments, context, version and results bit for bit,
+// the chained GINA's table differing from Winlogon's only in WlxDialogBoxParam.
+#include "support/RegistryKeys.h"
 #include "tests/e2e/SimWorld.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 using namespace simworld;
 
 namespace {
 
-const char* const kNegotiateOnly = "set chained.dialogs 0\nset dialog.107 controls ; press 1\n"
-                                   "negotiate\ninitialize\n";
+const char* const kLoaded = "Information: ResetraGINA.dll loaded.";
+
+struct Setting {
+    const wchar_t* key;
+    const wchar_t* name;
+    const wchar_t* text; // nullptr: the number
+    DWORD number = 0;
+    REGSAM view = 0;
+};
 
 class ChainLoading : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegistrySetup::CleanAll();
-        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
-    }
+    void SetUp() override { Apply({}); }
     void TearDown() override { RegistrySetup::CleanAll(); }
 
+    void Apply(const std::vector<Setting>& settings) {
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kResetraGinaKey, L"Log File", run.StubLogPath());
+        for (const Setting& s : settings) {
+            if (s.text != nullptr) {
+                RegistrySetup::SetString(s.key, s.name, s.text, s.view);
+            } else {
+                RegistrySetup::SetDword(s.key, s.name, s.number, s.view);
+            }
+        }
+    }
     // File name of the GINA that answered WlxNegotiate, or "" if none did.
-    std::string LoadedGina(const std::wstring& hostDir = L"") {
-        EXPECT_EQ(0u, run.Run(kNegotiateOnly, hostDir));
+    std::string LoadedGina(const std::wstring& hostDir = L"", const std::string& extra = "") {
+        EXPECT_EQ(0u, run.Run(extra + "set chained.dialogs 0\nset dialog.107 controls ; press 1\n"
+                                      "negotiate\ninitialize\n",
+                              hostDir));
         const Fields negotiate = run.Events().FieldsOf("chained WlxNegotiate");
         return negotiate.count("module") ? negotiate.at("module") : "";
     }
-
-    std::string Log() const {
-        std::string text;
+    size_t LogCount(const std::string& text) const {
+        size_t count = 0;
         for (const auto& line : run.StubLogLines()) {
-            text += line + "\n";
+            count += line.find(text) != std::string::npos;
         }
-        return text;
+        return count;
     }
-    bool Negotiated() const {
-        return run.Events().FieldsOf("host return WlxNegotiate").at("result") == "0x1";
+    std::string Returned(const std::string& function) const {
+        return run.Events().FieldsOf("host return " + function).at("result");
     }
-    int NoticeIndex() const { return run.Events().IndexOf("host dispatch WlxDialogBoxParam"); }
     bool NoticeShown() const {
-        const int index = NoticeIndex();
-        return index >= 0 &&
-               ParseFields(run.Events().Lines()[static_cast<size_t>(index)]).at("template") ==
-                   "107";
+        const Fields shown = run.Events().FieldsOf("host dispatch WlxDialogBoxParam");
+        return shown.count("template") && shown.at("template") == "107";
     }
 
     SimRun run;
 };
 
-TEST_F(ChainLoading, WithoutAnyConfigurationLoadsMsGina) {
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(run.StubLogHas("Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA "
-                               "Chaining Mode '0'."))
-        << Log();
-    EXPECT_TRUE(run.StubLogHas("Information: ResetraGINA.dll loaded."));
-    EXPECT_FALSE(NoticeShown());
+Setting Old(const wchar_t* gina, REGSAM view = 0) {
+    return {kResetraGinaKey, L"Old GINA Location", gina, 0, view};
+}
+Setting ToLoad(const wchar_t* gina, REGSAM view = 0) {
+    return {kWizardsPolicyKey, L"GINAToLoad", gina, 0, view};
+}
+Setting Mode(DWORD value, REGSAM view = 0) {
+    return {kWizardsPolicyKey, L"GINAChainingMode", nullptr, value, view};
 }
 
-TEST_F(ChainLoading, ModeNamesAndRegistryViewsChooseTheChainedGina) {
-    struct Setting {
-        const wchar_t* subkey;
-        const wchar_t* name;
-        const wchar_t* text; // nullptr: the number
-        DWORD number;
-        REGSAM view;
-    };
-    const Setting oldSimGina{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, 0};
-    const Setting toLoadSimGina{kWizardsKey, L"GINAToLoad", L"SimGina.dll", 0, 0};
-    auto mode = [](DWORD value, REGSAM view = 0) {
-        return Setting{kWizardsKey, L"GINAChainingMode", nullptr, value, view};
-    };
+TEST_F(ChainLoading, ModeNamesRegistryViewsAndTheGuardAgainstItselfChooseTheChainedGina) {
+    const std::wstring product = ProductDll();
+    const wchar_t* self = product.c_str();
+    const char *ms = "MSGINA.DLL", *sim = "SimGina.dll", *only = "SimGinaRequiredOnly.dll";
+    const char* itself = "is this library itself and cannot be chained to";
+    const char* none =
+        "Information: Original GINA: '(null)', GINA To Load: '(null)'. GINA Chaining Mode '0'.";
+    const char* empty = "Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18";
+    const Setting entrust{::kWinlogonKey, L"GINADll", L"PSSOGINA.DLL"};
+    const REGSAM v32 = KEY_WOW64_32KEY, v64 = KEY_WOW64_64KEY;
     struct Row {
-        const char* name;
         std::vector<Setting> settings;
         const char* loaded;
+        const char* logged = kLoaded;
         bool notice = false;
-        const char* logged = "Information: ResetraGINA.dll loaded.";
     };
+    // Chaining to itself would recurse through WlxNegotiate at boot.
     const Row rows[] = {
-        {"mode 0: the GINA configured before",
-         {oldSimGina},
-         "SimGina.dll",
-         false,
-         "Information: Loading GINA: 'SimGina.dll'"},
-        {"mode 7 counts as 0", {oldSimGina, mode(7)}, "SimGina.dll"},
-        {"mode 1: MSGINA.DLL whatever is configured",
-         {oldSimGina, toLoadSimGina, mode(1)},
-         "MSGINA.DLL"},
-        {"mode 2 without GINAToLoad", {oldSimGina, mode(2)}, "MSGINA.DLL"},
-        {"mode 2: GINAToLoad", {oldSimGina, toLoadSimGina, mode(2)}, "SimGina.dll"},
-        {"this library in capitals",
-         {{kGinaKey, L"Old GINA Location", L"RESETRAGINAX64.DLL", 0, 0}},
-         "MSGINA.DLL"},
-        {"Entrust in Winlogon",
-         {oldSimGina, {kWinlogonKey, L"GINADll", L"PSSOGINA.DLL", 0, 0}},
-         "MSGINA.DLL",
-         false,
-         "Information: Entrust GINA detected."},
-        {"32-bit view first",
-         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
-          {kGinaKey, L"Old GINA Location", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_32KEY}},
-         "SimGinaRequiredOnly.dll"},
-        {"native view without a 32-bit key",
-         {{kGinaKey, L"Old GINA Location", L"SimGina.dll", 0, KEY_WOW64_64KEY},
-          mode(2, KEY_WOW64_64KEY),
-          {kWizardsKey, L"GINAToLoad", L"SimGinaRequiredOnly.dll", 0, KEY_WOW64_64KEY}},
-         "SimGinaRequiredOnly.dll"},
-        {"a required entry point missing",
-         {{kGinaKey, L"Old GINA Location", L"SimGinaNoActivateUserShell.dll", 0, 0}},
-         "MSGINA.DLL",
-         true},
-    };
+        {{}, ms, none},
+        {{Old(L"SimGina.dll")}, sim, "Information: Loading GINA: 'SimGina.dll'"},
+        {{Old(L"SimGina.dll"), Mode(7)}, sim},
+        {{Old(L"SimGina.dll"), ToLoad(L"SimGina.dll"), Mode(1)}, ms},
+        {{Old(L"SimGina.dll"), Mode(2)}, ms},
+        {{ToLoad(L""), Mode(2)}, ms, empty},
+        {{Old(L"SimGina.dll"), ToLoad(L"SimGina.dll"), Mode(2)}, sim},
+        {{Old(L"SimGina.dll"), entrust}, ms, "Information: Entrust GINA detected."},
+        {{Old(L"SimGina.dll", v64), Old(L"SimGinaRequiredOnly.dll", v32)}, only},
+        {{Old(L"SimGina.dll", v64), Mode(2, v64), ToLoad(L"SimGinaRequiredOnly.dll", v64)}, only},
+        {{Old(L"SimGinaNoActivateUserShell.dll")}, ms, kLoaded, true},
+        {{Old(L"RESETRAGINAX64.DLL")}, ms},
+        {{Old(self)}, ms, itself, true},
+        {{ToLoad(self), Mode(2)}, ms, itself, true},
+        {{Old(self), Mode(7)}, ms, itself, true},
+        {{ToLoad(L"ResetraGINAx64.dll"), Mode(2)}, ms, itself, true},
+        {{ToLoad(L"ResetraGINAx64"), Mode(2)}, ms, itself, true},
+        {{Old(L"resetraginax64")}, ms, itself, true}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        RegistrySetup::CleanAll();
-        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
-        for (const Setting& s : row.settings) {
-            if (s.text != nullptr) {
-                RegistrySetup::SetString(s.subkey, s.name, s.text, s.view);
-            } else {
-                RegistrySetup::SetDword(s.subkey, s.name, s.number, s.view);
-            }
-        }
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
+        Apply(row.settings);
         EXPECT_EQ(row.loaded, LoadedGina());
-        EXPECT_TRUE(Negotiated());
+        EXPECT_EQ("0x1", Returned("WlxNegotiate"));
         EXPECT_EQ(row.notice, NoticeShown());
-        EXPECT_TRUE(run.StubLogHas(row.logged)) << Log();
+        EXPECT_EQ(1u, run.Events().Count("chained WlxNegotiate"));
+        EXPECT_TRUE(run.StubLogHas(row.logged));
     }
 }
 
-TEST_F(ChainLoading, ModeTwoWithAnEmptyGinaToLoadFallsBackWithoutNotice) {
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 2);
-    RegistrySetup::SetString(kWizardsKey, L"GINAToLoad", L"");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(
-        run.StubLogHas("Warning: Error loading GINA ''. Trying to load MSGINA.DLL Errorcode -18"))
-        << Log();
-    EXPECT_FALSE(NoticeShown());
-    EXPECT_TRUE(Negotiated());
-}
-
-TEST_F(ChainLoading, MissingGinaFallsBackToMsGinaAndNoticeNamesFileAndCodeBeforeChainedInit) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(
-        run.StubLogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load MSGINA.DLL "
-                       "Errorcode 126"))
-        << Log();
+TEST_F(ChainLoading, MissingGinaNoticeNamesFileAndCodeBeforeChainedInitWhichKeepsItsResult) {
+    Apply({Old(L"NoSuchGina.dll")});
+    EXPECT_EQ("MSGINA.DLL", LoadedGina(L"", "set chained.result.WlxInitialize 0x3\n"));
+    EXPECT_TRUE(run.StubLogHas("Warning: Error loading GINA 'NoSuchGina.dll'. Trying to load "
+                               "MSGINA.DLL Errorcode 126"));
     const Journal& journal = run.Events();
     ASSERT_TRUE(NoticeShown()) << journal.Dump();
-    EXPECT_LT(NoticeIndex(), journal.IndexOf("chained WlxInitialize"));
+    EXPECT_LT(journal.IndexOf("host dispatch WlxDialogBoxParam"),
+              journal.IndexOf("chained WlxInitialize"));
     EXPECT_EQ("ResetraGINAx64.dll",
               journal.FieldsOf("host dispatch WlxDialogBoxParam").at("instance-module"));
-    EXPECT_EQ("Resetra\\s-\\sError\\sloading\\sthe\\snext\\sGINA\\sin\\sthe\\sGINA\\schain",
+    EXPECT_EQ(JournalText("Resetra - Error loading the next GINA in the GINA chain"),
               journal.FieldsOf("host window key=107").at("title"));
-    bool named = false;
-    for (const auto& line : journal.Lines()) {
-        if (line.rfind("host control key=107", 0) == 0 &&
-            line.find(" id=1004 ") != std::string::npos) {
-            named = line.find("('NoSuchGina.dll')") != std::string::npos &&
-                    line.find("Errorcode:\\s126") != std::string::npos;
-        }
-    }
-    EXPECT_TRUE(named) << journal.Dump();
-}
-
-TEST_F(ChainLoading, InitializeReturnsTheChainedResultWhateverTheNoticeAnswered) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
-    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset dialog.107 press 1\n"
-                          "set chained.result.WlxInitialize 0x3\nnegotiate\ninitialize\n"));
-    EXPECT_EQ("1", run.Events().FieldsOf("host dialog-result template=107").at("result"));
-    EXPECT_EQ("0x3", run.Events().FieldsOf("host return WlxInitialize").at("result"));
+    const Fields* message = Snapshot(journal, "107").WithId(1004);
+    ASSERT_TRUE(message) << journal.Dump();
+    const std::string& text = message->at("text");
+    EXPECT_NE(std::string::npos, text.find("('NoSuchGina.dll')")) << text;
+    EXPECT_NE(std::string::npos, text.find("Errorcode:\\s126")) << text;
+    EXPECT_EQ("1", journal.FieldsOf("host dialog-result template=107").at("result"));
+    EXPECT_EQ("0x3", Returned("WlxInitialize"));
 }
 
 TEST_F(ChainLoading, NegotiationFailsWhenNoGinaCanBeChainedOrTheChainedOneRefuses) {
+    const std::wstring noActivate = SimDir() + L"\\SimGinaNoActivateUserShell.dll";
+    const Setting noFallback{kWizardsPolicyKey, L"LoadMSGINAOnChainingFailure", nullptr, 0};
     struct Row {
-        const char* name;
-        std::wstring oldGina;
-        bool fallbackOff;
+        std::vector<Setting> settings;
         std::wstring hostDir;
         std::vector<const char*> logged;
     };
     const Row rows[] = {
-        {"fallback off",
-         L"NoSuchGina.dll",
-         true,
+        {{Old(L"NoSuchGina.dll"), noFallback},
          L"",
          {"Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126",
           "Error: GINA initialization failed. Errorcode 126"}},
-        {"MSGINA.DLL missing too: the first code",
-         SimDir() + L"\\SimGinaNoActivateUserShell.dll",
-         false,
+        {{Old(noActivate.c_str())},
          SimDir() + L"\\nomsgina",
          {"Error: Error getting address of function WlxActivateUserShell. Errorcode 127.",
           "Error: Error loading MS GINA. Errorcode 126",
           "Error: GINA initialization failed. Errorcode 127"}},
-        {"the chained GINA refuses",
-         L"SimGinaRefuses.dll",
-         false,
-         L"",
-         {"Error: Wlx negotiation failed."}},
+        {{Old(L"SimGinaRefuses.dll")}, L"", {"Error: Wlx negotiation failed."}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        RegistrySetup::CleanAll();
-        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
-        RegistrySetup::SetString(kGinaKey, L"Old GINA Location", row.oldGina);
-        if (row.fallbackOff) {
-            RegistrySetup::SetDword(kWizardsKey, L"LoadMSGINAOnChainingFailure", 0);
-        }
+        SCOPED_TRACE(row.logged[0]);
+        Apply(row.settings);
         LoadedGina(row.hostDir);
-        EXPECT_FALSE(Negotiated());
+        EXPECT_EQ("0x0", Returned("WlxNegotiate"));
         for (const char* line : row.logged) {
-            EXPECT_TRUE(run.StubLogHas(line)) << line << "\n" << Log();
+            EXPECT_TRUE(run.StubLogHas(line)) << line << "\n";
         }
     }
 }
 
-TEST_F(ChainLoading, GinaWithoutDisconnectNotifyLoadsWithOneWarning) {
-    RegistrySetup::SetString(kGinaKey, L"Old GINA Location", L"SimGinaNoDisconnectNotify.dll");
+TEST_F(ChainLoading, NoDisconnectNotifyIsOneWarningAndAChosenMsGinaThatFailsIsTriedTwice) {
+    Apply({Old(L"SimGinaNoDisconnectNotify.dll")});
     EXPECT_EQ("SimGinaNoDisconnectNotify.dll", LoadedGina());
-    size_t warnings = 0;
-    for (const auto& line : run.StubLogLines()) {
-        warnings += line.find(" Warning: ") != std::string::npos;
-    }
-    EXPECT_EQ(1u, warnings) << Log();
+    EXPECT_EQ(1u, LogCount(" Warning: "));
     EXPECT_TRUE(run.StubLogHas("Warning: Error getting address of function WlxDisconnectNotify. "
                                "Errorcode 127."));
-}
-
-TEST_F(ChainLoading, ChosenMsGinaThatFailsIsTriedOnceMore) {
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", 1);
+    Apply({Mode(1)});
     EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
-    size_t attempts = 0;
-    for (const auto& line : run.StubLogLines()) {
-        attempts += line.find("Information: Loading GINA: 'MSGINA.DLL'") != std::string::npos;
-    }
-    EXPECT_EQ(2u, attempts) << Log();
+    EXPECT_EQ(2u, LogCount("Information: Loading GINA: 'MSGINA.DLL'"));
 }
 
-// The library must never chain to itself: Winlogon would recurse through
-// WlxNegotiate until its stack overflows at boot.
-struct SelfSpelling {
-    const char* name;
-    DWORD mode;
-    bool fullPath;
-    const wchar_t* fileName;
+struct ForwardedCall {
+    const char* function;
+    const char* step;
+    const char* scriptedResult; // nullptr for functions without a result
 };
 
-class SelfChainingGuard : public ChainLoading,
-                          public ::testing::WithParamInterface<SelfSpelling> {};
+// Results chosen so that nothing but an exact copy matches them.
+const ForwardedCall kCalls[] = {
+    {"WlxDisplaySASNotice", "displaysasnotice", nullptr},
+    {"WlxLoggedOutSAS", "loggedoutsas 0x1", "0x7fff0a51"},
+    {"WlxActivateUserShell", "activateusershell", "0x5eed0001"},
+    {"WlxLoggedOnSAS", "loggedonsas 0x2", "0x0c0ffee"},
+    {"WlxDisplayLockedNotice", "displaylockednotice", nullptr},
+    {"WlxWkstaLockedSAS", "wkstalockedsas 0x3", "0x4badf00d"},
+    {"WlxIsLockOk", "islockok", "0x1234"},
+    {"WlxIsLogoffOk", "islogoffok", "0x0"},
+    {"WlxLogoff", "logoff", nullptr},
+    {"WlxShutdown", "shutdown 0x7", nullptr},
+    {"WlxStartApplication", "startapplication", "0xa11"},
+    {"WlxScreenSaverNotify", "screensavernotify", "0x2"},
+    {"WlxNetworkProviderLoad", "networkproviderload", "0x3"},
+    {"WlxDisplayStatusMessage", "displaystatusmessage 0x5", "0x4"},
+    {"WlxGetStatusMessage", "getstatusmessage", "0x5"},
+    {"WlxRemoveStatusMessage", "removestatusmessage", "0x6"},
+    {"WlxGetConsoleSwitchCredentials", "getconsoleswitchcredentials", "0x7"},
+    {"WlxReconnectNotify", "reconnectnotify", nullptr},
+    {"WlxDisconnectNotify", "disconnectnotify", nullptr},
+};
 
-TEST_P(SelfChainingGuard, RefusesTheLibraryItselfAndFallsBackToMsGina) {
-    const SelfSpelling& spelling = GetParam();
-    const std::wstring product = ProductDll();
-    const std::wstring name = spelling.fullPath ? product : std::wstring(spelling.fileName);
-    RegistrySetup::SetDword(kWizardsKey, L"GINAChainingMode", spelling.mode);
-    RegistrySetup::SetString(spelling.mode == 2 ? kWizardsKey : kGinaKey,
-                             spelling.mode == 2 ? L"GINAToLoad" : L"Old GINA Location", name);
-    EXPECT_EQ("MSGINA.DLL", LoadedGina());
-    EXPECT_TRUE(Negotiated());
-    EXPECT_TRUE(run.StubLogHas("is this library itself and cannot be chained to")) << Log();
-    EXPECT_EQ(1u, run.Events().Count("chained WlxNegotiate"));
+std::string CallSteps() {
+    std::string steps = "negotiate 0x10004\ninitialize\n";
+    for (const auto& call : kCalls) {
+        steps += std::string(call.step) + "\n";
+    }
+    return steps;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EverySpellingAndMode, SelfChainingGuard,
-    ::testing::Values(SelfSpelling{"FullPathModeZero", 0, true, nullptr},
-                      SelfSpelling{"FullPathModeTwo", 2, true, nullptr},
-                      SelfSpelling{"FullPathModeSeven", 7, true, nullptr},
-                      SelfSpelling{"NameModeTwo", 2, false, L"ResetraGINAx64.dll"},
-                      SelfSpelling{"NoExtensionModeTwo", 2, false, L"ResetraGINAx64"},
-                      SelfSpelling{"NoExtensionModeZero", 0, false, L"resetraginax64"}),
-    [](const auto& info) { return std::string(info.param.name); });
+// The simulated domain installed too: later tests of the directory rely on it.
+TEST_F(ChainLoading, EveryEntryPointForwardsArgumentsContextVersionAndTableAndTheChainedResult) {
+    Apply({Mode(2), ToLoad(L"SimGina.dll")});
+    std::string scenario = "set chained.dialogs 0\nset chained.dllversion 0x10003\nset domain " +
+                           Narrow(RESETRA_SOURCE_DIR) + "\\examples\\domain\\ExampleDomain.xml\n";
+    for (const auto& call : kCalls) {
+        if (call.scriptedResult != nullptr) {
+            scenario += std::string("set chained.result.") + call.function + " " +
+                        call.scriptedResult + "\n";
+        }
+    }
+    ASSERT_EQ(0u, run.Run(scenario + CallSteps()));
+    const Journal& journal = run.Events();
+    EXPECT_TRUE(journal.Has("host domain-installed"));
+    const Fields negotiate = journal.FieldsOf("chained WlxNegotiate");
+    EXPECT_EQ("0x10004", negotiate.at("version"));
+    EXPECT_EQ(journal.FieldsOf("host call WlxNegotiate").at("pdllversion"),
+              negotiate.at("pdllversion"));
+    EXPECT_EQ("0x10003", journal.FieldsOf("host return WlxNegotiate").at("dllversion"));
+    const Fields sent = journal.FieldsOf("host call WlxInitialize");
+    const Fields received = journal.FieldsOf("chained WlxInitialize");
+    ASSERT_FALSE(received.empty()) << journal.Dump();
+    for (const char* key : {"winsta", "hwlx", "reserved", "table", "pctx"}) {
+        EXPECT_EQ(sent.at(key), received.at(key)) << key;
+    }
+    // Winlogon sees exactly the context the chained GINA stored.
+    const std::string context = journal.FieldsOf("host return WlxInitialize").at("ctx");
+    EXPECT_EQ(received.at("ctx"), context);
+    // Winlogon's own table, only its WlxDialogBoxParam entry (7) replaced.
+    const int first = journal.IndexOf("chained table");
+    ASSERT_GE(first, 0);
+    for (int index = 0; index < 27; ++index) {
+        const Fields original = journal.FieldsOf("host table index=" + std::to_string(index));
+        const Fields seen = ParseFields(journal.Lines()[static_cast<size_t>(first + index)]);
+        ASSERT_EQ(std::to_string(index), seen.at("index"));
+        EXPECT_EQ(index == 7, original.at("fn") != seen.at("fn")) << index;
+        EXPECT_EQ(index == 7, seen.at("module") == "ResetraGINAx64.dll") << index;
+    }
+    for (const auto& call : kCalls) {
+        SCOPED_TRACE(call.function);
+        const Fields received = journal.FieldsOf(std::string("chained ") + call.function);
+        ASSERT_FALSE(received.empty()) << "not forwarded\n" << journal.Dump();
+        for (const auto& [key, value] :
+             journal.FieldsOf(std::string("host call ") + call.function)) {
+            ASSERT_TRUE(received.count(key)) << key;
+            EXPECT_EQ(value, received.at(key)) << key;
+        }
+        EXPECT_EQ("1", received.at("ctx-ok")) << "context pointer was not the chained GINA's own";
+        EXPECT_EQ(context, received.at("ctx"));
+        if (call.scriptedResult != nullptr) {
+            EXPECT_EQ(std::stoull(call.scriptedResult, nullptr, 16),
+                      std::stoull(Returned(call.function), nullptr, 16));
+        }
+    }
+    // Any non-zero answer of the chained WlxNegotiate is TRUE.
+    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\nset chained.result.WlxNegotiate 0x55\n"
+                          "set chained.result.WlxInitialize 0x2a\nnegotiate\ninitialize\n"));
+    EXPECT_EQ("0x1", Returned("WlxNegotiate"));
+    EXPECT_EQ("0x2a", Returned("WlxInitialize"));
+}
+
+TEST_F(ChainLoading, MissingOptionalEntryPointsReturnFalseWithoutCallingAnything) {
+    Apply({Mode(2), ToLoad(L"SimGinaRequiredOnly.dll")});
+    ASSERT_EQ(0u, run.Run("set chained.dialogs 0\n" + CallSteps()));
+    for (const char* name :
+         {"WlxStartApplication", "WlxScreenSaverNotify", "WlxNetworkProviderLoad",
+          "WlxDisplayStatusMessage", "WlxGetStatusMessage", "WlxRemoveStatusMessage",
+          "WlxGetConsoleSwitchCredentials", "WlxReconnectNotify", "WlxDisconnectNotify"}) {
+        EXPECT_FALSE(run.Events().Has(std::string("chained ") + name)) << name;
+        EXPECT_EQ("0x0", Returned(name)) << name;
+    }
+    EXPECT_TRUE(run.Events().Has("chained WlxLogoff"));
+    EXPECT_EQ(9u, LogCount(" Warning: Error getting address of function Wlx"));
+}
 
 } // namespace

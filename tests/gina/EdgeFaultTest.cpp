@@ -10,15 +10,11 @@
 #include "support/UniqueHandle.h"
 #include "tests/gina/GinaTestRegistry.h"
 
-#include "support/RegistryKeys.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <new>
-#include <string>
 #include <vector>
 
 namespace {
@@ -45,7 +41,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 namespace {
 
 // Runs `call` with its k-th allocation failing, k = 1, 2, ... until a run
-// makes fewer than k allocations; `check(k)` follows each run.
+// makes fewer than k allocations; `check()` follows each run, disarmed.
 template <typename Call, typename Check>
 int SweepAllocationFailures(Call call, Check check) {
     for (long k = 1; k < 5000; ++k) {
@@ -53,7 +49,7 @@ int SweepAllocationFailures(Call call, Check check) {
         call();
         const bool reached = g_failAt == 0;
         g_failAt = 0;
-        check(k);
+        check();
         if (!reached) {
             return static_cast<int>(k);
         }
@@ -84,11 +80,6 @@ class EdgeFaults : public ::testing::Test {
 protected:
     void SetUp() override {
         CleanGinaKeys();
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, KEY_WOW64_64KEY, 0);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        log = std::wstring(temp) + L"resetra-edges-" + std::to_wstring(GetCurrentProcessId()) +
-              L".log";
         DeleteFileW(log.c_str());
         SetGinaString(L"Log File", log);
         SetGinaDword(L"GINAEnabled", 1);
@@ -101,61 +92,62 @@ protected:
     }
     void TearDown() override {
         CleanGinaKeys();
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, KEY_WOW64_64KEY, 0);
         DeleteFileW(log.c_str());
     }
-
     bool LogHas(const std::wstring& text) const {
-        std::ifstream in(std::string(log.begin(), log.end()), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        std::wstring contents(bytes.size() / 2, L'\0');
-        std::copy_n(bytes.data(), contents.size() * 2, reinterpret_cast<char*>(contents.data()));
-        return contents.find(text) != std::wstring::npos;
+        return ReadUtf16(log).find(text) != std::wstring::npos;
     }
 
-    void NegotiateAndInitialize() {
-        DWORD version = 0;
-        ASSERT_TRUE(WlxNegotiate(WLX_VERSION_1_3, &version));
-        PVOID context = nullptr;
-        wchar_t station[] = L"WinSta0";
-        WlxInitialize(station, reinterpret_cast<HANDLE>(0x51d0), nullptr, &table, &context);
-    }
-
-    std::wstring log;
+    const std::wstring log = TempFile(L"resetra-edges-");
     WLX_DISPATCH_VERSION_1_0 table{};
 };
 
 TEST_F(EdgeFaults, NegotiationIsForwardedWhateverAllocationFails) {
+    DWORD version = 0;
+    BOOL result = FALSE;
     const int runs = SweepAllocationFailures(
-        [] {
-            DWORD version = 0;
-            const BOOL result = WlxNegotiate(WLX_VERSION_1_3, &version);
+        [&] {
+            version = 0;
+            result = WlxNegotiate(WLX_VERSION_1_3, &version);
+        },
+        [&] {
             EXPECT_TRUE(result);
             EXPECT_EQ(static_cast<DWORD>(WLX_VERSION_1_3), version) << "not forwarded";
-        },
-        [](long) {});
+        });
     EXPECT_GT(runs, 3);
     EXPECT_TRUE(LogHas(L"Error: Exception caught in WlxNegotiate: out of memory.\r\n"));
 }
 
+// Before WlxInitialize no Winlogon function is known: the hook and the
+// message box answer -123 and show nothing.
 TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
-    NegotiateAndInitialize();
+    wchar_t text[] = L"t";
+    for (const WORD number : {1500, 1501, 1700}) {
+        EXPECT_EQ(-123, HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(number), nullptr,
+                                             &ChainedProc, 0))
+            << number;
+    }
+    EXPECT_EQ(-123, Chain().WinlogonMessageBox(nullptr, text, text, MB_OK));
+    DWORD version = 0;
+    ASSERT_TRUE(WlxNegotiate(WLX_VERSION_1_3, &version));
+    PVOID context = nullptr;
+    wchar_t station[] = L"WinSta0";
+    WlxInitialize(station, reinterpret_cast<HANDLE>(0x51d0), nullptr, &table, &context);
     // A wizard that cannot start: the click goes as far as the message box.
-    HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetWizardKey, 0, nullptr, 0,
-                                 KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr));
-    const wchar_t path[] = L"C:\\no\\such\\folder\\ResetraReset.exe";
-    RegSetValueExW(key, L"Reset Wizard Location", 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                   sizeof(path));
-    RegCloseKey(key);
+    SetGinaString(L"Reset Wizard Location", L"C:\\no\\such\\folder\\ResetraReset.exe", 0,
+                  kResetWizardKey);
 
+    int shown = 0;
     SweepAllocationFailures(
-        [] {
+        [&] {
             g_shown = 0;
-            EXPECT_EQ(1, HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(1500), nullptr,
-                                              &ChainedProc, 0));
+            shown = HookedDialogBoxParam(nullptr, nullptr, MAKEINTRESOURCEW(1500), nullptr,
+                                         &ChainedProc, 0);
         },
-        [](long) { EXPECT_EQ(1, g_shown) << "the dialog was not shown"; });
+        [&] {
+            EXPECT_EQ(1, shown);
+            EXPECT_EQ(1, g_shown) << "Winlogon was not asked to show the dialog";
+        });
     ASSERT_EQ(&LogonLockedDialogThunk, g_shownProc);
     ASSERT_TRUE(Chain().LogonLocked().Enabled());
     g_chained.reserve(1000);
@@ -197,7 +189,7 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
                 }
                 g_failAt = left;
             },
-            [](long) {});
+            [] {});
     }
     EXPECT_TRUE(LogHas(L"Error: Exception caught in CollectTypedNames: out of memory.\r\n"));
 }

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace {
 
@@ -17,53 +17,24 @@ class StubLog : public ::testing::Test {
 protected:
     void SetUp() override {
         CleanGinaKeys();
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + L"resetra-stublog-" + std::to_wstring(GetCurrentProcessId()) +
-               L".log";
         DeleteFileW(path.c_str());
     }
     void TearDown() override {
         DeleteFileW(path.c_str());
         CleanGinaKeys();
     }
-
     void Configure(cMvGINALog& log) {
         cMvGINARegistry registry;
         ASSERT_EQ(0, registry.Connect(nullptr, HKEY_LOCAL_MACHINE));
         log.ReadSettings(registry);
     }
-
-    std::wstring Contents() const {
-        std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        std::wstring text(bytes.size() / 2, L'\0');
-        memcpy(text.data(), bytes.data(), text.size() * 2);
-        return text;
-    }
-    LONGLONG Size() const {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-            return -1;
-        }
-        return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    }
-    void FillTo(LONGLONG bytes) const {
-        HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        std::vector<char> block(1 << 20, 'x');
-        LONGLONG left = bytes;
-        while (left > 0) {
-            DWORD chunk = static_cast<DWORD>(std::min<LONGLONG>(left, block.size()));
-            DWORD written = 0;
-            WriteFile(file, block.data(), chunk, &written, nullptr);
-            left -= written;
-        }
-        CloseHandle(file);
+    std::wstring Contents() const { return ReadUtf16(path); }
+    LONGLONG Size() const { return static_cast<LONGLONG>(Contents().size() * 2); }
+    void FillTo(size_t bytes) const {
+        std::ofstream(std::filesystem::path(path), std::ios::binary) << std::string(bytes, 'x');
     }
 
-    std::wstring path;
+    const std::wstring path = TempFile(L"resetra-stublog-");
 };
 
 std::wstring Stamp(const SYSTEMTIME& t) {
@@ -79,10 +50,10 @@ TEST_F(StubLog, WritesNothingBeforeSettingsAreReadNorWithoutALogFileValue) {
     log.Write(cMvGINALog::LevelError, L"no file configured");
     SetGinaString(L"Log File", path);
     log.Write(cMvGINALog::LevelError, L"settings not read again");
-    EXPECT_EQ(-1, Size());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
 }
 
-TEST_F(StubLog, LineHoldsTimeThenDateThenLevelAndMessageWithCrLfAndNoByteOrderMark) {
+TEST_F(StubLog, LineHoldsTimeDateLevelAndWholeMessageWithCrLfAndNoByteOrderMark) {
     SetGinaString(L"Log File", path);
     cMvGINALog log;
     Configure(log);
@@ -90,40 +61,41 @@ TEST_F(StubLog, LineHoldsTimeThenDateThenLevelAndMessageWithCrLfAndNoByteOrderMa
     SYSTEMTIME after{};
     std::wstring contents;
     // The stamp is taken inside Write: retry if the second changed meanwhile.
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    for (int attempt = 0; attempt < 5 && (attempt == 0 || Stamp(before) != Stamp(after));
+         ++attempt) {
         DeleteFileW(path.c_str());
         GetLocalTime(&before);
         log.Write(cMvGINALog::LevelInformation, L"Loading GINA: '%s'", L"MSGINA.DLL");
         GetLocalTime(&after);
         contents = Contents();
-        if (Stamp(before) == Stamp(after)) {
-            break;
-        }
     }
     ASSERT_EQ(Stamp(before), Stamp(after));
     EXPECT_EQ(Stamp(before) + L" Information: Loading GINA: 'MSGINA.DLL'\r\n", contents);
+    const std::wstring big(100000, L'q');
+    log.Write(1, L"%s", big.c_str());
+    EXPECT_NE(std::wstring::npos, Contents().find(L"Error: " + big + L"\r\n"));
 }
 
 TEST_F(StubLog, MaskSelectsLevelsEachWrittenWithItsWord) {
+    const wchar_t* const usual = L" Error: 1\r\n Warning: 2 -18\r\n Information: 4\r\n";
     struct Row {
-        const wchar_t* mask; // nullptr: no value; "s": stored as a string
-        const wchar_t* expected;
+        std::optional<DWORD> mask;
+        bool asString;
+        std::wstring expected;
     };
-    const Row rows[] = {
-        {nullptr, L" Error: 1\r\n Warning: 2 -18\r\n Information: 4\r\n"},
-        {L"s", L" Error: 1\r\n Warning: 2 -18\r\n Information: 4\r\n"},
-        {L"1", L" Error: 1\r\n"},
-        {L"0", L""},
-        {L"4294967295", L" Error: 1\r\n Warning: 2 -18\r\n Information: 4\r\n Message: 8\r\n"},
-    };
+    const Row rows[] = {{std::nullopt, false, usual},
+                        {1u, true, usual},
+                        {1u, false, L" Error: 1\r\n"},
+                        {0u, false, L""},
+                        {0xffffffffu, false, usual + std::wstring(L" Message: 8\r\n")}};
     for (const Row& row : rows) {
         CleanGinaKeys();
         DeleteFileW(path.c_str());
         SetGinaString(L"Log File", path);
-        if (row.mask != nullptr && row.mask[0] == L's') {
+        if (row.asString) {
             SetGinaString(L"Log Mask", L"1");
-        } else if (row.mask != nullptr) {
-            SetGinaDword(L"Log Mask", static_cast<DWORD>(std::wcstoul(row.mask, nullptr, 10)));
+        } else if (row.mask) {
+            SetGinaDword(L"Log Mask", *row.mask);
         }
         cMvGINALog log;
         Configure(log);
@@ -139,7 +111,7 @@ TEST_F(StubLog, MaskSelectsLevelsEachWrittenWithItsWord) {
             const size_t level = text.find(L' ', at + 3);
             lines += text.substr(level, text.find(L'\n', level) + 1 - level);
         }
-        EXPECT_EQ(row.expected, lines) << "mask " << (row.mask ? row.mask : L"none");
+        EXPECT_EQ(row.expected, lines) << row.mask.value_or(99) << (row.asString ? " as text" : "");
     }
 }
 
@@ -154,15 +126,6 @@ TEST_F(StubLog, FileLargerThanFiveMebibytesIsEmptiedBeforeTheNextLineNotOneOfExa
     log.Write(1, L"first");
     EXPECT_LT(Size(), 200);
     EXPECT_EQ(L':', Contents()[2]) << "the line does not start the file";
-}
-
-TEST_F(StubLog, LongMessagesAreWrittenWhole) {
-    SetGinaString(L"Log File", path);
-    cMvGINALog log;
-    Configure(log);
-    const std::wstring big(100000, L'q');
-    log.Write(1, L"%s", big.c_str());
-    EXPECT_NE(std::wstring::npos, Contents().find(L"Error: " + big + L"\r\n"));
 }
 
 } // namespace

@@ -21,34 +21,30 @@ protected:
 TEST_F(GinaRegistry, StringsAreReadWholeUnexpandedAndNeverPastTheirData) {
     const std::wstring full(128, L'a'); // 256 bytes: exactly the first buffer
     struct Row {
-        const char* name;
         DWORD type;
         std::wstring stored;
         DWORD bytes; // stored without a terminator unless it is counted
         std::wstring expected;
     };
-    std::vector<Row> rows = {
-        {"empty", REG_SZ, L"", 2, L""},
-        {"expandable, unexpanded", REG_EXPAND_SZ, L"%SystemRoot%\\x.dll", 38,
-         L"%SystemRoot%\\x.dll"},
-        {"first buffer size, no terminator", REG_SZ, full, 256, full},
-        {"odd byte count", REG_SZ, L"abc", 5, L"ab"},
-    };
+    std::vector<Row> rows = {{REG_SZ, L"", 2, L""},
+                             {REG_EXPAND_SZ, L"%SystemRoot%\\x.dll", 38, L"%SystemRoot%\\x.dll"},
+                             {REG_SZ, full, 256, full},
+                             {REG_SZ, L"abc", 5, L"ab"}};
     for (size_t length : {129u, 133u, 134u, 135u, 1000u, 40000u}) {
-        const std::wstring text(length, L'b');
-        rows.push_back({"long, no terminator", REG_SZ, text, static_cast<DWORD>(length * 2), text});
+        rows.push_back({REG_SZ, std::wstring(length, L'b'), static_cast<DWORD>(length * 2),
+                        std::wstring(length, L'b')});
     }
     for (const Row& row : rows) {
         SetGinaRaw(L"Value", row.type, row.stored.c_str(), row.bytes);
         std::optional<std::wstring> value;
-        EXPECT_EQ(0, registry.GetString(kTestGinaKey, L"Value", value)) << row.name;
+        EXPECT_EQ(0, registry.GetString(kResetraGinaKey, L"Value", value)) << row.bytes;
         // An odd last byte may or may not form a character of its own.
         EXPECT_EQ(row.expected, value.value_or(L"(none)").substr(0, row.expected.size()))
-            << row.name;
-        EXPECT_LE(value.value_or(L"").size(), row.expected.size() + (row.bytes % 2)) << row.name;
+            << row.bytes;
+        EXPECT_LE(value.value_or(L"").size(), row.expected.size() + (row.bytes % 2)) << row.bytes;
     }
     std::optional<std::wstring> missing = L"stale";
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetString(kTestGinaKey, L"Absent", missing));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetString(kResetraGinaKey, L"Absent", missing));
     EXPECT_FALSE(missing.has_value());
 }
 
@@ -58,71 +54,60 @@ TEST_F(GinaRegistry, WrongTypesAreRefusedWithMinusOneAndEmptiedOutputs) {
     std::optional<std::wstring> text = L"stale";
     DWORD number = 77;
     std::vector<std::wstring> list{L"stale"};
-    EXPECT_EQ(-1, registry.GetString(kTestGinaKey, L"Number", text));
+    EXPECT_EQ(-1, registry.GetString(kResetraGinaKey, L"Number", text));
     EXPECT_FALSE(text.has_value());
-    EXPECT_EQ(-1, registry.GetDword(kTestGinaKey, L"Text", number));
+    EXPECT_EQ(-1, registry.GetDword(kResetraGinaKey, L"Text", number));
     EXPECT_EQ(0u, number);
-    EXPECT_EQ(-1, registry.GetMultiString(kTestGinaKey, L"Text", list));
+    EXPECT_EQ(-1, registry.GetMultiString(kResetraGinaKey, L"Text", list));
     EXPECT_TRUE(list.empty());
 }
 
-TEST_F(GinaRegistry, MultiStringKeepsNonEmptyStringsInOrder) {
-    const wchar_t data[] = L"one\0\0two\0three\0";
-    SetGinaRaw(L"List", REG_MULTI_SZ, data, sizeof(data));
-    std::vector<std::wstring> list;
-    EXPECT_EQ(0, registry.GetMultiString(kTestGinaKey, L"List", list));
-    EXPECT_EQ((std::vector<std::wstring>{L"one", L"two", L"three"}), list);
+TEST_F(GinaRegistry, MultiStringKeepsNonEmptyStringsInOrderAndALastOneWithoutTerminators) {
+    const wchar_t full[] = L"one\0\0two\0three\0";
+    const wchar_t cut[] = {L'x', L'\0', L'y', L'z'};
+    for (const auto& [data, size, expected] :
+         {std::tuple(full, sizeof(full), std::vector<std::wstring>{L"one", L"two", L"three"}),
+          std::tuple(cut, sizeof(cut), std::vector<std::wstring>{L"x", L"yz"})}) {
+        SetGinaRaw(L"List", REG_MULTI_SZ, data, static_cast<DWORD>(size));
+        std::vector<std::wstring> list;
+        EXPECT_EQ(0, registry.GetMultiString(kResetraGinaKey, L"List", list));
+        EXPECT_EQ(expected, list);
+    }
 }
 
-TEST_F(GinaRegistry, MultiStringWithoutFinalTerminatorsKeepsItsLastString) {
-    const wchar_t data[] = {L'x', L'\0', L'y', L'z'};
-    SetGinaRaw(L"List", REG_MULTI_SZ, data, sizeof(data));
-    std::vector<std::wstring> list;
-    EXPECT_EQ(0, registry.GetMultiString(kTestGinaKey, L"List", list));
-    EXPECT_EQ((std::vector<std::wstring>{L"x", L"yz"}), list);
-}
-
-TEST_F(GinaRegistry, ThirtyTwoBitViewWinsOverTheNativeView) {
+TEST_F(GinaRegistry, ThirtyTwoBitViewWinsEvenWhereOnlyTheNativeViewHoldsTheValue) {
     SetGinaDword(L"Mode", 64, KEY_WOW64_64KEY);
     SetGinaDword(L"Mode", 32, KEY_WOW64_32KEY);
     DWORD value = 0;
-    EXPECT_EQ(0, registry.GetDword(kTestGinaKey, L"Mode", value));
+    EXPECT_EQ(0, registry.GetDword(kResetraGinaKey, L"Mode", value));
     EXPECT_EQ(32u, value);
-}
-
-TEST_F(GinaRegistry, ValueMissingInTheThirtyTwoBitKeyIsNotLookedForInTheNativeKey) {
+    CleanGinaKeys();
     SetGinaDword(L"Other", 1, KEY_WOW64_32KEY);
     SetGinaDword(L"Mode", 64, KEY_WOW64_64KEY);
-    DWORD value = 9;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetDword(kTestGinaKey, L"Mode", value));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetDword(kResetraGinaKey, L"Mode", value));
     EXPECT_EQ(0u, value);
 }
 
-TEST_F(GinaRegistry, SetDwordWritesWhereTheReadsLookWhenTheKeyExistsInTheThirtyTwoBitView) {
-    SetGinaDword(L"Other", 1, KEY_WOW64_32KEY);
-    ASSERT_EQ(0, registry.SetDword(kTestGinaKey, L"Written", 42));
-    DWORD value = 0;
-    EXPECT_EQ(0, registry.GetDword(kTestGinaKey, L"Written", value));
-    EXPECT_EQ(42u, value);
-}
-
-TEST_F(GinaRegistry, SetDwordWritesTheNativeViewWhenThereIsNoThirtyTwoBitKey) {
-    ASSERT_EQ(0, registry.SetDword(kTestGinaKey, L"Written", 42));
-    HKEY key = nullptr;
-    ASSERT_EQ(0,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestGinaKey, 0, KEY_READ | KEY_WOW64_64KEY, &key));
+TEST_F(GinaRegistry, SetDwordWritesTheNativeViewWithoutAThirtyTwoBitKeyElseWhereReadsLook) {
+    ASSERT_EQ(0, registry.SetDword(kResetraGinaKey, L"Written", 42));
     DWORD value = 0;
     DWORD size = sizeof(value);
-    EXPECT_EQ(0, RegQueryValueExW(key, L"Written", nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(&value), &size));
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, KEY_READ | KEY_WOW64_64KEY, &key));
+    EXPECT_EQ(0, RegGetValueW(key, nullptr, L"Written", RRF_RT_REG_DWORD, nullptr, &value, &size));
     RegCloseKey(key);
     EXPECT_EQ(42u, value);
+    CleanGinaKeys();
+    SetGinaDword(L"Other", 1, KEY_WOW64_32KEY);
+    ASSERT_EQ(0, registry.SetDword(kResetraGinaKey, L"Written", 43));
+    EXPECT_EQ(0, registry.GetDword(kResetraGinaKey, L"Written", value));
+    EXPECT_EQ(43u, value);
 }
 
 TEST(GinaRegistryUnconnected, ReadsFailWithoutConnection) {
-    cMvGINARegistry registry;
     DWORD value = 5;
-    EXPECT_NE(0, registry.GetDword(kTestGinaKey, L"Mode", value));
+    EXPECT_NE(0, cMvGINARegistry().GetDword(kResetraGinaKey, L"Mode", value));
     EXPECT_EQ(0u, value);
 }
 
