@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using namespace simworld;
@@ -147,12 +148,8 @@ TEST_F(ChainLoading, MissingGinaNoticeNamesFileAndCodeBeforeChainedInitWhichKeep
 TEST_F(ChainLoading, NegotiationFailsWhenNoGinaCanBeChainedOrTheChainedOneRefuses) {
     const std::wstring noActivate = SimDir() + L"\\SimGinaNoActivateUserShell.dll";
     const Setting noFallback{kWizardsPolicyKey, L"LoadMSGINAOnChainingFailure", nullptr, 0};
-    struct Row {
-        std::vector<Setting> settings;
-        std::wstring hostDir;
-        std::vector<const char*> logged;
-    };
-    const Row rows[] = {
+    // settings, folder of the host (MSGINA.DLL missing from "nomsgina"), lines logged
+    const std::tuple<std::vector<Setting>, std::wstring, std::vector<const char*>> rows[] = {
         {{Old(L"NoSuchGina.dll"), noFallback},
          L"",
          {"Error: Error loading GINA 'NoSuchGina.dll'. Errorcode 126",
@@ -164,12 +161,12 @@ TEST_F(ChainLoading, NegotiationFailsWhenNoGinaCanBeChainedOrTheChainedOneRefuse
           "Error: GINA initialization failed. Errorcode 127"}},
         {{Old(L"SimGinaRefuses.dll")}, L"", {"Error: Wlx negotiation failed."}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.logged[0]);
-        Apply(row.settings);
-        LoadedGina(row.hostDir);
+    for (const auto& [settings, hostDir, logged] : rows) {
+        SCOPED_TRACE(logged[0]);
+        Apply(settings);
+        LoadedGina(hostDir);
         EXPECT_EQ("0x0", Returned("WlxNegotiate"));
-        for (const char* line : row.logged) {
+        for (const char* line : logged) {
             EXPECT_TRUE(run.StubLogHas(line)) << line << "\n";
         }
     }

@@ -98,24 +98,20 @@ protected:
 // label not clipped, below OK when asked (tools/update-screenshots takes the
 // same dialogs as pictures); the logon dialog reaches Winlogon with our thunk.
 TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
-    struct Row {
-        const char* key;
-        DWORD position;
-        bool german;
-        const char* button;
-    };
-    const Row rows[] = {{"1500", 0, false, kForgot},
-                        {"1500", 1, false, kForgot},
-                        {"1950", 0, false, kForgot},
-                        {"1500", 0, true, "&Kennwort\\svergessen..."}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.key) + " " + row.button + " " + std::to_string(row.position));
-        RegistrySetup::SetDword(kWizardsPolicyKey, L"GINAControlPosition", row.position);
-        if (row.german) {
+    // dialog, position mode, button label (not the English one: German)
+    const std::tuple<std::string, DWORD, const char*> rows[] = {
+        {"1500", 0, kForgot},
+        {"1500", 1, kForgot},
+        {"1950", 0, kForgot},
+        {"1500", 0, "&Kennwort\\svergessen..."}};
+    for (const auto& [key, position, label] : rows) {
+        SCOPED_TRACE(key + " " + label + " " + std::to_string(position));
+        RegistrySetup::SetDword(kWizardsPolicyKey, L"GINAControlPosition", position);
+        if (label != kForgot) {
             German();
         }
-        const bool locked = std::string(row.key) == "1950";
-        ASSERT_EQ(0u, run.Run(std::string("set dialog.") + row.key + " controls ; press 2\n" +
+        const bool locked = key == "1950";
+        ASSERT_EQ(0u, run.Run("set dialog." + key + " controls ; press 2\n" +
                               (locked ? "set dialog.1500 press 1\n" : "") +
                               "negotiate\ninitialize\nloggedoutsas 1\n" +
                               (locked ? "wkstalockedsas 1\n" : "")));
@@ -123,9 +119,9 @@ TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
         EXPECT_EQ("ResetraGINAx64.dll", dispatched.at("proc-module"));
         EXPECT_EQ("1500", dispatched.at("template"));
         EXPECT_EQ("0x51d0", dispatched.at("param"));
-        const DialogSnapshot shown = Snapshot(run.Events(), row.key);
+        const DialogSnapshot shown = Snapshot(run.Events(), key);
         const Fields* group = shown.WithStyle("0x50000007");
-        const Fields* button = shown.WithText(row.button);
+        const Fields* button = shown.WithText(label);
         const Fields* text = shown.WithStyle("0x50000000");
         const Fields* ok = shown.WithId(1);
         ASSERT_TRUE(group && button && text && ok) << run.Events().Dump();
@@ -138,7 +134,7 @@ TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
             EXPECT_TRUE(EqualRect(&inside, &rect)) << "outside the dialog: " << ours->at("class");
         }
         EXPECT_LE(Bottom(*text), Number(*button, "y"));
-        EXPECT_LE(LabelWidth(row.button) + 8, Number(*button, "w"));
+        EXPECT_LE(LabelWidth(label) + 8, Number(*button, "w"));
         const RECT area = RectOf(*group);
         for (const auto& control : shown.controls) {
             RECT both{};
@@ -147,7 +143,7 @@ TEST_F(LogonDialog, GroupFitsTheDialogInEveryPlacementAndLanguage) {
                 EXPECT_FALSE(IntersectRect(&both, &other, &area)) << "under: " << control.at("id");
             }
         }
-        if (row.position == 1) {
+        if (position == 1) {
             EXPECT_EQ(Bottom(*ok) + 5 - GetSystemMetrics(SM_CYEDGE), Number(*group, "y"));
         }
     }
@@ -192,25 +188,20 @@ TEST_F(LogonDialog, ForgotPasswordButtonAndTextFollowTheOkButtonsEnabledStateAnd
 }
 
 TEST_F(LogonDialog, WizardStartsOnTheWinlogonDesktopWithDomainAndUserWhileTheDialogIsHidden) {
-    struct Row {
-        const wchar_t* file; // letter case ignored
-        const char* typing;
-        const char* domain;
-        const char* user;
-    };
-    const Row rows[] = {
+    // file (letter case ignored), typing, domain, user
+    const std::tuple<const wchar_t*, const char*, const char*, const char*> rows[] = {
         {L"ResetraReset.exe", "settext 1502 bob ; ", "CONTOSO", "bob"},
         {L"RESETRARESET.EXE", "disable 1504 ; settext 1502 carol ; ", "\"\"", "carol"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.user);
-        const std::wstring location = SimDir() + L"\\" + row.file;
-        const Fields wizard = RunWizard(location, row.typing);
+    for (const auto& [file, typing, domain, user] : rows) {
+        SCOPED_TRACE(user);
+        const std::wstring location = SimDir() + L"\\" + file;
+        const Fields wizard = RunWizard(location, typing);
         const Journal& journal = run.Events();
         ASSERT_FALSE(wizard.empty()) << journal.Dump();
         EXPECT_EQ("3", wizard.at("argc"));
         EXPECT_EQ(JournalText(Narrow(location)), wizard.at("argv0"));
-        EXPECT_EQ(row.domain, wizard.at("argv1"));
-        EXPECT_EQ(row.user, wizard.at("argv2"));
+        EXPECT_EQ(domain, wizard.at("argv1"));
+        EXPECT_EQ(user, wizard.at("argv2"));
         EXPECT_EQ("Winlogon", wizard.at("desktop"));
         EXPECT_EQ("0", wizard.at("inherited")) << "a handle of Winlogon reached the wizard";
         const Fields watched = journal.FieldsOf("wizard watched");
@@ -226,27 +217,24 @@ TEST_F(LogonDialog, WizardStartsOnTheWinlogonDesktopWithDomainAndUserWhileTheDia
 }
 
 TEST_F(LogonDialog, WizardThatCannotStartOrIsNotNamedSoStartsNothingAndIsLogged) {
-    struct Row {
-        std::wstring location;
-        bool box; // the start error shown
-        const char* logged;
-    };
-    const Row rows[] = {{L"C:\\no\\such\\folder\\ResetraReset.exe", true,
-                         "Error: Error starting Reset Wizard. Errorcode 3."},
-                        {SimDir() + L"\\SimWinlogon.exe", false, "does not name ResetraReset.exe"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.logged);
-        EXPECT_TRUE(RunWizard(row.location).empty());
+    // location, whether the start error is shown, the log line
+    const std::tuple<std::wstring, bool, const char*> rows[] = {
+        {L"C:\\no\\such\\folder\\ResetraReset.exe", true,
+         "Error: Error starting Reset Wizard. Errorcode 3."},
+        {SimDir() + L"\\SimWinlogon.exe", false, "does not name ResetraReset.exe"}};
+    for (const auto& [location, shown, logged] : rows) {
+        SCOPED_TRACE(logged);
+        EXPECT_TRUE(RunWizard(location).empty());
         const Fields box = run.Events().FieldsOf("host dispatch WlxMessageBox");
-        ASSERT_EQ(row.box, !box.empty()) << run.Events().Dump();
-        if (row.box) {
+        ASSERT_EQ(shown, !box.empty()) << run.Events().Dump();
+        if (shown) {
             EXPECT_EQ(JournalText("Resetra - Error starting the Reset Wizard"), box.at("title"));
             EXPECT_EQ(JournalText("An error has occurred while performing this operation. Please "
                                   "contact your system administrator for further assistance."),
                       box.at("text"));
             EXPECT_EQ("1", Snapshot(run.Events(), "1500").window.at("visible"));
         }
-        EXPECT_TRUE(run.StubLogHas(row.logged));
+        EXPECT_TRUE(run.StubLogHas(logged));
     }
 }
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -152,41 +153,38 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
     ASSERT_TRUE(Chain().LogonLocked().Enabled());
     g_chained.reserve(1000);
 
+    // Clicks are swept with a dialog initialised in full; the checks and the
+    // clean-up run disarmed, the count left restored for the sweep.
     for (const bool click : {false, true}) {
         SweepAllocationFailures(
             [&] {
-                long left = 0;
-                {
-                    resetra::UniqueHWnd dialog(
-                        CreateWindowExW(0, L"#32770", L"logon", WS_POPUP | WS_VISIBLE, 0, 0, 400,
-                                        300, nullptr, nullptr, nullptr, nullptr));
-                    CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
-                                    dialog.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
-                    CreateWindowExW(0, L"EDIT", L"a user name longer than any short string",
-                                    WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, dialog.get(),
-                                    reinterpret_cast<HMENU>(1502), nullptr, nullptr);
-                    g_chained.clear();
-                    // Clicks are swept with a dialog initialised in full.
-                    const long armed = g_failAt;
-                    g_failAt = click ? 0 : armed;
-                    LogonLockedDialogThunk(dialog.get(), WM_INITDIALOG, 0, 0);
-                    if (click) {
-                        g_failAt = armed;
-                        const HWND button = FindWindowExW(dialog.get(), nullptr, L"BUTTON",
-                                                          L"&Forgot my password...");
-                        LogonLockedDialogThunk(dialog.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
-                                               reinterpret_cast<LPARAM>(button));
-                    }
-                    left = g_failAt;
-                    g_failAt = 0;
-                    EXPECT_TRUE(IsWindowVisible(dialog.get())) << "left hidden";
-                    LogonLockedDialogThunk(dialog.get(), WM_COMMAND, IDOK, 0);
-                    LogonLockedDialogThunk(dialog.get(), WM_DESTROY, 0, 0);
-                    EXPECT_EQ(1, std::count(g_chained.begin(), g_chained.end(), WM_INITDIALOG));
-                    EXPECT_EQ(click ? 2 : 1,
-                              std::count(g_chained.begin(), g_chained.end(), WM_COMMAND))
-                        << "the chained GINA lost a message";
+                const long armed = std::exchange(g_failAt, 0);
+                resetra::UniqueHWnd dialog(CreateWindowExW(0, L"#32770", L"logon",
+                                                           WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                                                           nullptr, nullptr, nullptr, nullptr));
+                CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
+                                dialog.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+                CreateWindowExW(0, L"EDIT", L"a user name longer than any short string",
+                                WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, dialog.get(),
+                                reinterpret_cast<HMENU>(1502), nullptr, nullptr);
+                g_chained.clear();
+                g_failAt = click ? 0 : armed;
+                LogonLockedDialogThunk(dialog.get(), WM_INITDIALOG, 0, 0);
+                if (click) {
+                    g_failAt = armed;
+                    const HWND button =
+                        FindWindowExW(dialog.get(), nullptr, L"BUTTON", L"&Forgot my password...");
+                    LogonLockedDialogThunk(dialog.get(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                                           reinterpret_cast<LPARAM>(button));
                 }
+                const long left = std::exchange(g_failAt, 0);
+                EXPECT_TRUE(IsWindowVisible(dialog.get())) << "left hidden";
+                LogonLockedDialogThunk(dialog.get(), WM_COMMAND, IDOK, 0);
+                LogonLockedDialogThunk(dialog.get(), WM_DESTROY, 0, 0);
+                dialog.reset();
+                EXPECT_EQ(1, std::count(g_chained.begin(), g_chained.end(), WM_INITDIALOG));
+                EXPECT_EQ(click ? 2 : 1, std::count(g_chained.begin(), g_chained.end(), WM_COMMAND))
+                    << "the chained GINA lost a message";
                 g_failAt = left;
             },
             [] {});
