@@ -28,8 +28,7 @@ std::string Narrow(const char16_t* s) {
 
 TEST(RegexSyntax, AnswersEveryCuratedCaseConstructByConstruct) {
     for (const CuratedGroup& g : kCuratedGroups) {
-        for (int i = 0; i < g.count; ++i) {
-            const CuratedCase& c = g.cases[i];
+        for (const CuratedCase& c : g.cases) {
             SCOPED_TRACE(std::string(g.name) + ": /" + Narrow(c.pattern) + "/ on \"" +
                          Narrow(c.text) + "\"");
             for (const bool memoFromStart : {false, true}) {

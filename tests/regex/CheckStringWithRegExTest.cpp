@@ -53,9 +53,9 @@ const wchar_t* W(const char16_t* s) {
 
 TEST_F(CheckStringWithRegExExport, AnswersEveryCuratedCaseThroughTheLoadedLibrary) {
     for (const CuratedGroup& g : kCuratedGroups) {
-        for (int i = 0; i < g.count; ++i) {
-            const CuratedCase& c = g.cases[i];
-            EXPECT_EQ(Call(W(c.text), W(c.pattern)), c.expected) << g.name << " #" << i;
+        for (const CuratedCase& c : g.cases) {
+            EXPECT_EQ(Call(W(c.text), W(c.pattern)), c.expected)
+                << g.name << " #" << &c - g.cases.data();
         }
     }
 }

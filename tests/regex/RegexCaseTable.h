@@ -3,7 +3,7 @@
 // native tests of the engine and the Wine tests of the exported function.
 #pragma once
 
-#include <cstdint>
+#include <span>
 
 namespace resetra::regex::test {
 
@@ -15,8 +15,7 @@ struct CuratedCase {
 
 struct CuratedGroup {
     const char* name;
-    const CuratedCase* cases;
-    int count;
+    std::span<const CuratedCase> cases;
 };
 
 // clang-format off
@@ -105,18 +104,12 @@ inline constexpr CuratedCase kRules[] = {
     {u"^(?=.*[A-Z])(?=.*[a-z])(?=.*\\d)(?=.*[^A-Za-z0-9]).{8,}$", u"Password1", 0},
     {u"^summer", u"summer2024", 1}, {u"^summer", u"mysummer", 0},
 };
-// clang-format on
-
-#define RESETRA_CURATED_GROUP(array)                                                               \
-    { #array, array, static_cast < int>(sizeof(array) / sizeof(array[0])) }
 inline constexpr CuratedGroup kCuratedGroups[] = {
-    RESETRA_CURATED_GROUP(kLiterals),    RESETRA_CURATED_GROUP(kEscapes),
-    RESETRA_CURATED_GROUP(kQuote),       RESETRA_CURATED_GROUP(kSets),
-    RESETRA_CURATED_GROUP(kClasses),     RESETRA_CURATED_GROUP(kAnchors),
-    RESETRA_CURATED_GROUP(kQuantifiers), RESETRA_CURATED_GROUP(kGroups),
-    RESETRA_CURATED_GROUP(kLookaround),  RESETRA_CURATED_GROUP(kAtomicAndConditional),
-    RESETRA_CURATED_GROUP(kRecursion),   RESETRA_CURATED_GROUP(kRules),
+    {"literals", kLiterals}, {"escapes", kEscapes}, {"quote", kQuote}, {"sets", kSets},
+    {"classes", kClasses}, {"anchors", kAnchors}, {"quantifiers", kQuantifiers},
+    {"groups", kGroups}, {"look-around", kLookaround}, {"recursion", kRecursion},
+    {"atomic and conditional", kAtomicAndConditional}, {"rules", kRules},
 };
-#undef RESETRA_CURATED_GROUP
+// clang-format on
 
 } // namespace resetra::regex::test
