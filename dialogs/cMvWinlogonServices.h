@@ -25,6 +25,8 @@ public:
     virtual void WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept = 0;
     // The text in the configured language, else the built-in English one.
     [[nodiscard]] virtual std::wstring Text(const TextKey& key) const = 0;
+    // The Windows primary language id of those texts (9, English, by default).
+    [[nodiscard]] virtual DWORD TextLanguageId() const noexcept = 0;
     // Creates the library's windows and holds its icons and dialog.
     [[nodiscard]] virtual HINSTANCE ResourceModule() const noexcept = 0;
 

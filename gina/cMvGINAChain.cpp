@@ -11,6 +11,7 @@
 #include "support/cMvGINARegistry.h"
 #include "support/RegistryKeys.h"
 #include "support/WideFormat.h"
+#include "support/cTarnLocaleTextCollection.h"
 
 namespace {
 
@@ -237,6 +238,10 @@ void cMvGINAChain::WriteLogV(unsigned level, const wchar_t* format, va_list args
 
 std::wstring cMvGINAChain::Text(const TextKey& key) const {
     return LocalizedText(key);
+}
+
+DWORD cMvGINAChain::TextLanguageId() const noexcept {
+    return ProcessTextCollection().GetLanguageId();
 }
 
 HINSTANCE cMvGINAChain::ResourceModule() const noexcept {

@@ -75,6 +75,7 @@ public:
     // The stub log, the localized text table and the library's module.
     void WriteLogV(unsigned level, const wchar_t* format, va_list args) noexcept override;
     [[nodiscard]] std::wstring Text(const TextKey& key) const override;
+    [[nodiscard]] DWORD TextLanguageId() const noexcept override;
     [[nodiscard]] HINSTANCE ResourceModule() const noexcept override;
 
     // Shows the chaining-failure notice prepared by LoadChain.

@@ -3,6 +3,7 @@
 // minutes by the document's version.
 #include "policy/CRuleHistoryMinimumAge.h"
 
+#include "policy/CScope.h"
 #include "policy/RuleXml.h"
 #include "policy/UserObject.h"
 #include "support/CVersionParser.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 using resetra::cMvBstr;
 using resetra::cMvComPtr;
@@ -65,6 +67,22 @@ std::unique_ptr<CRuleBase> CRuleHistoryMinimumAge::Clone() const {
 
 int32_t CRuleHistoryMinimumAge::GetPasswordLastSet(cMvLog& log, const CScope& userScope,
                                                    SYSTEMTIME& lastSet) {
+    UserObjectFacts& facts = userScope.ObjectFacts();
+    if (!facts.keep) {
+        return ReadPasswordLastSet(log, userScope, lastSet);
+    }
+    std::optional<UserObjectFacts::PasswordLastSet>& known = facts.passwordLastSet;
+    if (!known) {
+        UserObjectFacts::PasswordLastSet read;
+        read.code = ReadPasswordLastSet(log, userScope, read.time);
+        known = read;
+    }
+    lastSet = known->time;
+    return known->code;
+}
+
+int32_t CRuleHistoryMinimumAge::ReadPasswordLastSet(cMvLog& log, const CScope& userScope,
+                                                    SYSTEMTIME& lastSet) {
     cMvComPtr<IADsUser> user;
     UserObjectFailure failure = UserObjectFailure::None;
     const int32_t code = BindUserObject(log, userScope, user, failure);

@@ -31,11 +31,14 @@ public:
 
     [[nodiscard]] int32_t GetMinimumAge() const noexcept { return m_minimumAge; }
 
-    // The time of the last password change (UTC) of the scope's user.
+    // The time of the last password change (UTC) of the scope's user; read
+    // once and kept with a scope that keeps its user object's facts.
     [[nodiscard]] static int32_t GetPasswordLastSet(cMvLog& log, const CScope& userScope,
                                                     SYSTEMTIME& lastSet);
 
 private:
+    [[nodiscard]] static int32_t ReadPasswordLastSet(cMvLog& log, const CScope& userScope,
+                                                     SYSTEMTIME& lastSet);
     CRuleHistoryMinimumAge(const CRuleHistoryMinimumAge& other) = default;
 
     int32_t m_minimumAge = kDefaultMinutes; // minutes

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <string>
 
 using resetra::cMvBstr;
@@ -57,6 +58,41 @@ std::wstring ReadName(cMvLog& log, Getter get, const wchar_t* failure) {
     return value.c_str();
 }
 
+// The user object's names (kept with a scope that keeps its facts).
+UserObjectFacts::Names ReadUserNames(cMvLog& log, const CScope& userScope) {
+    UserObjectFacts::Names names;
+    cMvComPtr<IADsUser> user;
+    names.code = BindUserObject(log, userScope, user, names.failure);
+    if (names.code != 0) {
+        return names;
+    }
+    log.Log(LogLevel::Debug, L"Trying to extract information from bound object.");
+    const HRESULT hr = user->GetInfo();
+    if (FAILED(hr)) {
+        log.LogHResult(LogLevel::Debug, hr, L"Failed to load property cache of bound object.");
+    }
+    names.firstName = ReadName(
+        log, [&](BSTR* out) { return user->get_FirstName(out); },
+        L"Failed to get first name of bound object.");
+    names.lastName = ReadName(
+        log, [&](BSTR* out) { return user->get_LastName(out); },
+        L"Failed to get last name of bound object.");
+    names.fullName = ReadName(
+        log, [&](BSTR* out) { return user->get_FullName(out); },
+        L"Failed to get full name of bound object.");
+    cMvVariant account;
+    if (SUCCEEDED(user->Get(cMvBstr(L"sAMAccountName").get(), account.put())) &&
+        account.Type() == VT_BSTR && account.get()->bstrVal != nullptr) {
+        names.accountName = account.get()->bstrVal;
+    } else {
+        log.Log(LogLevel::Debug, L"Failed to get sAMAccount name of bound object.");
+    }
+    log.Log(LogLevel::Debug, L"Found the following values: \"%s\" \"%s\" \"%s\" \"%s\".",
+            names.firstName.c_str(), names.lastName.c_str(), names.fullName.c_str(),
+            names.accountName.c_str());
+    return names;
+}
+
 } // namespace
 
 struct CRuleNameSimilarity::UserNames {
@@ -79,36 +115,19 @@ std::unique_ptr<CRuleBase> CRuleNameSimilarity::Clone() const {
 int32_t CRuleNameSimilarity::GatherUserNames(cMvLog& log, const CScope& userScope,
                                              UserNames& names) const {
     if (m_fullNameCheck) {
-        cMvComPtr<IADsUser> user;
-        UserObjectFailure failure = UserObjectFailure::None;
-        const int32_t code = BindUserObject(log, userScope, user, failure);
-        if (code != 0) {
-            return failure == UserObjectFailure::Bind ? kBindFailed : code;
+        UserObjectFacts& facts = userScope.ObjectFacts();
+        std::optional<UserObjectFacts::Names> read;
+        std::optional<UserObjectFacts::Names>& known = facts.keep ? facts.names : read;
+        if (!known) {
+            known = ReadUserNames(log, userScope);
         }
-        log.Log(LogLevel::Debug, L"Trying to extract information from bound object.");
-        const HRESULT hr = user->GetInfo();
-        if (FAILED(hr)) {
-            log.LogHResult(LogLevel::Debug, hr, L"Failed to load property cache of bound object.");
+        if (known->code != 0) {
+            return known->failure == UserObjectFailure::Bind ? kBindFailed : known->code;
         }
-        names.firstName = ReadName(
-            log, [&](BSTR* out) { return user->get_FirstName(out); },
-            L"Failed to get first name of bound object.");
-        names.lastName = ReadName(
-            log, [&](BSTR* out) { return user->get_LastName(out); },
-            L"Failed to get last name of bound object.");
-        names.fullName = ReadName(
-            log, [&](BSTR* out) { return user->get_FullName(out); },
-            L"Failed to get full name of bound object.");
-        cMvVariant account;
-        if (SUCCEEDED(user->Get(cMvBstr(L"sAMAccountName").get(), account.put())) &&
-            account.Type() == VT_BSTR && account.get()->bstrVal != nullptr) {
-            names.accountName = account.get()->bstrVal;
-        } else {
-            log.Log(LogLevel::Debug, L"Failed to get sAMAccount name of bound object.");
-        }
-        log.Log(LogLevel::Debug, L"Found the following values: \"%s\" \"%s\" \"%s\" \"%s\".",
-                names.firstName.c_str(), names.lastName.c_str(), names.fullName.c_str(),
-                names.accountName.c_str());
+        names.firstName = known->firstName;
+        names.lastName = known->lastName;
+        names.fullName = known->fullName;
+        names.accountName = known->accountName;
     }
     if (m_loginCheck) {
         const wchar_t* name = userScope.GetName();

@@ -440,6 +440,7 @@ int32_t CScope::CreateUserScope(cMvLog& log, const wchar_t* userName, const wcha
     m_canonicalName.clear();
     m_name.clear();
     m_groups.clear();
+    m_objectFacts = {};
     m_type = ST_NONE;
 
     std::wstring dnsDomain;

@@ -5,6 +5,8 @@
 // group sets gathered through "memberOf".
 #pragma once
 
+#include "policy/UserObjectFacts.h"
+
 #include <windows.h>
 #include <msxml.h>
 
@@ -44,6 +46,10 @@ public:
     [[nodiscard]] const wchar_t* GetName() const noexcept { return OrNull(m_name); }
     [[nodiscard]] int32_t GetType() const noexcept { return m_type; }
     [[nodiscard]] const GroupSet& GetGroups() const noexcept { return m_groups; }
+    // The user object's answers that the rules have read so far (user scope
+    // only, and only when `keep` is set); the rules fill it as they test,
+    // through a const scope.
+    [[nodiscard]] UserObjectFacts& ObjectFacts() const noexcept { return m_objectFacts; }
 
     void SetSid(const wchar_t* sid) { m_sid = sid != nullptr ? sid : L""; }
     void SetCanonicalName(const wchar_t* name) { m_canonicalName = name != nullptr ? name : L""; }
@@ -93,4 +99,5 @@ private:
     std::wstring m_name;
     int32_t m_type = ST_NONE;
     GroupSet m_groups;
+    mutable UserObjectFacts m_objectFacts;
 };

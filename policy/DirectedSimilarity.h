@@ -75,6 +75,16 @@ inline bool TooShort(size_t textLength, size_t patternLength, size_t limit) noex
 // character, skip a pattern character, one each) of matching all of the
 // pattern suffix against some prefix of the text suffix.
 //
+// This is what the original recursive alignment computes: consuming a common
+// prefix first never raises that least cost (an edit script can always match
+// equal leading characters), and a branch it abandons at its limit returns at
+// least that limit, so its result is exactly k + D whenever that is below the
+// limit it was given and never below the limit otherwise. The caller only
+// asks whether the result is below the limit and keeps it when it is, so the
+// exact D, compared the same way, yields the very same similarity; the
+// recursion itself branches three ways per differing character, up to the
+// limit deep.
+//
 // Since the visits do not depend on the costs except through where the
 // limit stops them, the visits are listed first. All D values come from one
 // dynamic programme over the reversed strings: with R and Q the reversed

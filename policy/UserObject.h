@@ -3,6 +3,7 @@
 // rules read it with the caller's credentials.
 #pragma once
 
+#include "policy/UserObjectFacts.h"
 #include "support/cMvComPtr.h"
 
 #include <windows.h>
@@ -12,9 +13,6 @@
 
 class cMvLog;
 class CScope;
-
-// What went wrong when BindUserObject fails.
-enum class UserObjectFailure { None, NameConversion, Bind };
 
 // Converts the canonical name to a distinguished name and binds the user
 // object as IADsUser. 0, the conversion's code, or the bind's HRESULT; every

@@ -68,6 +68,12 @@ struct TrackedDialog {
     DWORD deadline = 0;
     int timeouts = 0;
     int repeats = 0;
+    // Text being typed into `typingControl`, one key per tick.
+    std::wstring typing;
+    size_t typed = 0;
+    HWND typingControl = nullptr;
+    int expectedLength = -1;
+    wchar_t lastKey = 0;
 };
 
 std::vector<TrackedDialog> g_dialogs;
@@ -95,26 +101,80 @@ std::vector<std::vector<std::wstring>> ActionsFor(const std::wstring& key) {
     return actions;
 }
 
+// Which mark an icon shows: the check is drawn green, the cross red.
+std::wstring MarkOf(HICON icon) {
+    if (icon == nullptr) {
+        return L"none";
+    }
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) {
+        return L"unknown";
+    }
+    long long red = 0;
+    long long green = 0;
+    if (info.hbmColor != nullptr) {
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+        BITMAPINFO header{};
+        header.bmiHeader.biSize = sizeof(header.bmiHeader);
+        header.bmiHeader.biWidth = bitmap.bmWidth;
+        header.bmiHeader.biHeight = -bitmap.bmHeight;
+        header.bmiHeader.biPlanes = 1;
+        header.bmiHeader.biBitCount = 32;
+        header.bmiHeader.biCompression = BI_RGB;
+        std::vector<DWORD> pixels(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+        HDC dc = GetDC(nullptr);
+        if (GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight), pixels.data(),
+                      &header, DIB_RGB_COLORS) > 0) {
+            for (DWORD pixel : pixels) {
+                red += (pixel >> 16) & 0xFF;
+                green += (pixel >> 8) & 0xFF;
+            }
+        }
+        ReleaseDC(nullptr, dc);
+        DeleteObject(info.hbmColor);
+    }
+    if (info.hbmMask != nullptr) {
+        DeleteObject(info.hbmMask);
+    }
+    return green > red ? L"check" : L"cross";
+}
+
 BOOL CALLBACK DescribeControl(HWND control, LPARAM parameter) {
     auto* dialog = reinterpret_cast<TrackedDialog*>(parameter);
-    if (GetParent(control) != dialog->window) {
-        return TRUE;
-    }
+    const HWND parent = GetParent(control);
+    const bool nested = parent != dialog->window;
     wchar_t className[64] = L"";
     GetClassNameW(control, className, 64);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     wchar_t text[512] = L"";
     GetWindowTextW(control, text, 512);
+    std::wstring shown = SimJournal::Field(text);
+    // A password field's text never reaches the journal: only its length.
+    if (lstrcmpiW(className, L"Edit") == 0 && (style & ES_PASSWORD) != 0) {
+        shown = L"*masked* length=" + std::to_wstring(GetWindowTextLengthW(control));
+    }
+    SecureZeroMemory(text, sizeof(text));
     RECT r{};
     GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, dialog->window, reinterpret_cast<POINT*>(&r), 2);
-    SimJournal::Write(
-        L"host control key=" + dialog->key + L" hwnd=" + P(control) + L" id=" +
-        std::to_wstring(GetDlgCtrlID(control)) + L" class=" + SimJournal::Field(className) +
-        L" style=" + H(static_cast<ULONG_PTR>(GetWindowLongPtrW(control, GWL_STYLE)) & 0xFFFFFFFF) +
-        L" x=" + std::to_wstring(r.left) + L" y=" + std::to_wstring(r.top) + L" w=" +
-        std::to_wstring(r.right - r.left) + L" h=" + std::to_wstring(r.bottom - r.top) +
-        L" visible=" + (IsWindowVisible(control) ? L"1" : L"0") + L" enabled=" +
-        (IsWindowEnabled(control) ? L"1" : L"0") + L" text=" + SimJournal::Field(text));
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    std::wstring line = std::wstring(nested ? L"host subcontrol" : L"host control") + L" key=" +
+                        dialog->key + L" hwnd=" + P(control);
+    if (nested) {
+        line += L" parent=" + P(parent);
+    }
+    line += L" id=" + std::to_wstring(GetDlgCtrlID(control)) + L" class=" +
+            SimJournal::Field(className) + L" style=" +
+            H(static_cast<ULONG_PTR>(style) & 0xFFFFFFFF) + L" x=" + std::to_wstring(r.left) +
+            L" y=" + std::to_wstring(r.top) + L" w=" + std::to_wstring(r.right - r.left) + L" h=" +
+            std::to_wstring(r.bottom - r.top) + L" visible=" +
+            (IsWindowVisible(control) ? L"1" : L"0") + L" enabled=" +
+            (IsWindowEnabled(control) ? L"1" : L"0");
+    if (lstrcmpiW(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        line +=
+            L" mark=" + MarkOf(reinterpret_cast<HICON>(SendMessageW(control, STM_GETICON, 0, 0)));
+    }
+    SimJournal::Write(line + L" text=" + shown);
     return TRUE;
 }
 
@@ -154,12 +214,130 @@ void DescribeWindow(TrackedDialog& dialog) {
     EnumChildWindows(dialog.window, &DescribeControl, reinterpret_cast<LPARAM>(&dialog));
 }
 
+// ---- typing like a person -------------------------------------------------------
+// One key per tick at the focused control: Shift (when the layout needs it)
+// and the key go down and up as posted keyboard messages, and the dialog's
+// own message loop translates them into characters, as for a real keyboard.
+// The next tick checks that the field grew by that character.
+
+long g_lastDirectoryCalls = 0;
+
+// Directory calls answered since the last time this was asked.
+long DirectoryCallsSinceLast() {
+    const long total = SimDomainCallCount();
+    const long since = total - g_lastDirectoryCalls;
+    g_lastDirectoryCalls = total;
+    return since;
+}
+
+LPARAM KeyLParam(UINT vk, bool up) {
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    return static_cast<LPARAM>(1u | (scan << 16) | (up ? 0xC0000000u : 0u));
+}
+
+void SetShiftState(bool down) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = down ? 0x80 : 0;
+    state[VK_LSHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(state);
+}
+
+std::wstring FieldText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+// Posts the messages of one key press that types `ch` at `control`.
+void PostKey(HWND control, wchar_t ch) {
+    const SHORT scan = VkKeyScanW(ch);
+    if (scan == -1) {
+        // No key of the layout gives it: the character alone, as an input
+        // method would deliver it.
+        PostMessageW(control, WM_CHAR, ch, 1);
+        return;
+    }
+    const UINT vk = LOBYTE(scan);
+    const bool shift = (HIBYTE(scan) & 1) != 0;
+    SetShiftState(shift);
+    if (shift) {
+        PostMessageW(control, WM_KEYDOWN, VK_SHIFT, KeyLParam(VK_SHIFT, false));
+    }
+    PostMessageW(control, WM_KEYDOWN, vk, KeyLParam(vk, false));
+    PostMessageW(control, WM_KEYUP, vk, KeyLParam(vk, true));
+    if (shift) {
+        PostMessageW(control, WM_KEYUP, VK_SHIFT, KeyLParam(VK_SHIFT, true));
+    }
+}
+
+// Types `text` at once and times each key from its first message to the
+// end of its handling (the field's change notification, and with it the
+// GINA's work, runs inside the character's dispatch), journaling the time
+// and the directory calls of every key.
+void TypeTimed(HWND dialog, HWND control, const std::wstring& text) {
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    for (const wchar_t ch : text) {
+        const long callsBefore = SimDomainCallCount();
+        LARGE_INTEGER start{};
+        LARGE_INTEGER end{};
+        QueryPerformanceCounter(&start);
+        PostKey(control, ch);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+            if (!IsDialogMessageW(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        QueryPerformanceCounter(&end);
+        SimJournal::Writef(L"host keytime us=%lld dircalls=%ld",
+                           (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart,
+                           SimDomainCallCount() - callsBefore);
+    }
+    SetShiftState(false);
+    g_lastDirectoryCalls = SimDomainCallCount();
+}
+
+void TypeNextKey(TrackedDialog& dialog) {
+    const HWND control = dialog.typingControl;
+    if (dialog.typed > 0) {
+        // The key of the previous tick must have reached the field whole.
+        std::wstring text = FieldText(control);
+        const bool arrived =
+            text.size() >= dialog.typed && text.compare(text.size() - dialog.typed, dialog.typed,
+                                                        dialog.typing, 0, dialog.typed) == 0;
+        SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+        if (!arrived) {
+            SimJournal::Writef(L"host type-error key=%ls id=%d position=%u", dialog.key.c_str(),
+                               GetDlgCtrlID(control), static_cast<unsigned>(dialog.typed));
+        }
+    }
+    if (dialog.typed >= dialog.typing.size() || !IsWindow(control)) {
+        SetShiftState(false);
+        SimJournal::Writef(L"host typed key=%ls id=%d keys=%u length=%d dircalls=%ld",
+                           dialog.key.c_str(), GetDlgCtrlID(control),
+                           static_cast<unsigned>(dialog.typing.size()),
+                           GetWindowTextLengthW(control), DirectoryCallsSinceLast());
+        SecureZeroMemory(dialog.typing.data(), dialog.typing.size() * sizeof(wchar_t));
+        dialog.typing.clear();
+        dialog.typed = 0;
+        dialog.typingControl = nullptr;
+        return;
+    }
+    PostKey(control, dialog.typing[dialog.typed++]);
+    dialog.waitUntil = GetTickCount() + static_cast<DWORD>(g_scenario.GetNumber(L"type.pause", 0));
+}
+
 void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& action) {
     const std::wstring& verb = action[0];
     auto arg = [&](size_t i) { return i < action.size() ? action[i] : std::wstring(); };
     HWND control = nullptr;
     if (action.size() > 1 && verb != L"presstext" && verb != L"screenshot" && verb != L"key" &&
-        verb != L"tabuntil") {
+        verb != L"tabuntil" && verb != L"wait") {
         control = GetDlgItem(dialog.window, static_cast<int>(SimScenario::ParseNumber(arg(1), 0)));
     }
     if (verb == L"settext" && control != nullptr) {
@@ -211,10 +389,26 @@ void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& actio
         if (focus != nullptr) {
             GetWindowTextW(focus, text, 256);
             GetClassNameW(focus, className, 64);
+            if ((GetWindowLongPtrW(focus, GWL_STYLE) & ES_PASSWORD) != 0 &&
+                lstrcmpiW(className, L"Edit") == 0) {
+                SecureZeroMemory(text, sizeof(text));
+                lstrcpyW(text, L"*masked*");
+            }
         }
         SimJournal::Write(L"host focus key=" + dialog.key + L" id=" +
                           std::to_wstring(focus ? GetDlgCtrlID(focus) : -1) + L" class=" +
                           SimJournal::Field(className) + L" text=" + SimJournal::Field(text));
+    } else if (verb == L"setfocus" && control != nullptr) {
+        // As a click into the field: the control that had the focus loses it.
+        SetFocus(control);
+    } else if (verb == L"type" && control != nullptr) {
+        SetFocus(control);
+        dialog.typing = arg(2);
+        dialog.typed = 0;
+        dialog.typingControl = control;
+    } else if (verb == L"typetimed" && control != nullptr) {
+        SetFocus(control);
+        TypeTimed(dialog.window, control, arg(2));
     } else if (verb == L"controls") {
         DescribeWindow(dialog);
     } else if (verb == L"screenshot") {
@@ -226,9 +420,9 @@ void PerformAction(TrackedDialog& dialog, const std::vector<std::wstring>& actio
     } else if (verb == L"wait") {
         dialog.waitUntil = GetTickCount() + static_cast<DWORD>(SimScenario::ParseNumber(arg(1), 0));
     }
-    SimJournal::Writef(L"host dialog-action key=%ls action=%ls control=%ls found=%d",
+    SimJournal::Writef(L"host dialog-action key=%ls action=%ls control=%ls found=%d dircalls=%ld",
                        dialog.key.c_str(), verb.c_str(), SimJournal::Field(arg(1).c_str()).c_str(),
-                       control != nullptr ? 1 : 0);
+                       control != nullptr ? 1 : 0, DirectoryCallsSinceLast());
 }
 
 // Messages that reach a tracked dialog window, as Winlogon's dialog manager
@@ -289,6 +483,11 @@ void CALLBACK AutomationTick(HWND, UINT, UINT_PTR, DWORD) {
     if (!IsWindowVisible(top.window) || static_cast<LONG>(now - top.waitUntil) < 0) {
         return;
     }
+    if (top.typingControl != nullptr) {
+        TypeNextKey(top);
+        top.deadline = now + static_cast<DWORD>(g_scenario.GetNumber(L"dialog-timeout", 15000));
+        return;
+    }
     if (top.next < top.actions.size()) {
         const auto action = top.actions[top.next++];
         PerformAction(top, action);
@@ -332,7 +531,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
 
 void StartAutomation() {
     g_cbtHook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
-    g_timer = SetTimer(nullptr, 0, 40, AutomationTick);
+    g_timer =
+        SetTimer(nullptr, 0, static_cast<UINT>(g_scenario.GetNumber(L"tick", 40)), AutomationTick);
     if (g_traceMessages) {
         g_callHook = SetWindowsHookExW(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId());
         g_getMessageHook =
@@ -699,6 +899,38 @@ bool RunStep(const std::vector<std::wstring>& step) {
         SimJournal::Write(L"host call WlxDisconnectNotify ctx=" + P(ctx));
         Export<decltype(&::WlxDisconnectNotify)>("WlxDisconnectNotify")(ctx);
         Returned(L"WlxDisconnectNotify", 0);
+    } else if (verb == L"resources") {
+        DWORD handles = 0;
+        if (!GetProcessHandleCount(GetCurrentProcess(), &handles) || handles == 0) {
+            // Wine does not count: probe the handle values a process uses.
+            handles = 0;
+            for (ULONG_PTR value = 4; value < 0x20000; value += 4) {
+                DWORD flags = 0;
+                if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+                    ++handles;
+                }
+            }
+        }
+        DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        if (user == 0) {
+            // Wine does not count either: the windows of this thread.
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND window, LPARAM count) -> BOOL {
+                    ++*reinterpret_cast<DWORD*>(count);
+                    EnumChildWindows(
+                        window,
+                        [](HWND, LPARAM inner) -> BOOL {
+                            ++*reinterpret_cast<DWORD*>(inner);
+                            return TRUE;
+                        },
+                        count);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&user));
+        }
+        SimJournal::Writef(L"host resources handles=%lu gdi=%lu user=%lu", handles,
+                           GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), user);
     } else if (verb == L"unload") {
         FreeLibrary(g_gina);
         g_gina = nullptr;
@@ -786,13 +1018,23 @@ int main() {
     }
 
     for (const auto& step : g_scenario.Steps()) {
-        if (!RunStep(step)) {
+        const bool goOn = RunStep(step);
+        if (!domain.empty()) {
+            SimJournal::Writef(L"host step-dircalls step=%ls dircalls=%ld", step[0].c_str(),
+                               DirectoryCallsSinceLast());
+        }
+        if (!goOn) {
             SimJournal::Write(L"host stop step=" + step[0]);
             break;
         }
     }
     if (!domain.empty()) {
+        const SimDomainOutstanding left = SimDomainOutstandingResources();
         SimJournal::Writef(L"host domain-calls total=%ld", SimDomainCallCount());
+        SimJournal::Writef(L"host domain-outstanding binds=%ld nameresults=%ld netapibuffers=%ld "
+                           L"adsmemory=%ld comobjects=%ld invalidreleases=%ld",
+                           left.binds, left.nameResults, left.netApiBuffers, left.adsMemory,
+                           left.comObjects, left.invalidReleases);
     }
     SimJournal::Write(L"host end");
     if (winlogonDesktop != nullptr) {

@@ -32,6 +32,7 @@ public:
     }
     void WriteLogV(unsigned, const wchar_t*, va_list) noexcept override {}
     std::wstring Text(const TextKey& key) const override { return key.english; }
+    DWORD TextLanguageId() const noexcept override { return 9; }
     HINSTANCE ResourceModule() const noexcept override { return nullptr; }
 
     mutable std::vector<std::wstring> titles;

@@ -156,6 +156,10 @@ DialogSnapshot Snapshot(const Journal& journal, const std::string& key, int inde
     const auto& lines = journal.Lines();
     snapshot.window = ParseFields(lines[static_cast<size_t>(at)]);
     for (size_t i = static_cast<size_t>(at) + 1; i < lines.size(); ++i) {
+        // Windows nested in a control (rows of a panel) are listed among them.
+        if (lines[i].rfind("host subcontrol key=" + key + " ", 0) == 0) {
+            continue;
+        }
         if (lines[i].rfind("host control key=" + key + " ", 0) != 0) {
             break;
         }

@@ -1,7 +1,8 @@
 # Tests of the directed similarity, included by the native tree (portable
-# core, plain and under sanitizers) and by the test tree's policy folder (the
-# DLL's own Similarity under Wine). Both run the differential test against
-# the literal recursive definition.
+# core, plain and under sanitizers, and the check that freed blocks hold no
+# copy of the password) and by the test tree's policy folder (the DLL's own
+# Similarity under Wine). Both run the differential test against the literal
+# recursive definition.
 set(similarity_dir ${CMAKE_CURRENT_LIST_DIR})
 set(RESETRA_SIMILARITY_DIFF_SEED 20261207 CACHE STRING "Seed of the similarity differential test")
 set(RESETRA_SIMILARITY_DIFF_COUNT 120000 CACHE STRING "Cases of the similarity differential test")
@@ -21,6 +22,9 @@ if(RESETRA_NATIVE)
              COMMAND similarity_differential_sanitized --seed 7 --count 50000)
     set_tests_properties(SimilarityAgreesWithRecursiveDefinitionUnderSanitizers PROPERTIES
         TIMEOUT 300 ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+
+    add_executable(similarity_wipe_test ${similarity_dir}/SimilarityWipeTest.cpp)
+    add_test(NAME SimilarityLeavesNoCopyOfThePasswordInFreedMemory COMMAND similarity_wipe_test)
     return()
 endif()
 
