@@ -3,6 +3,8 @@
 // and the panel grown downward (within its limit) to hold them.
 #include "dialogs/CRulesDisplay.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kRowStyle = WS_CHILD | WS_VISIBLE;
@@ -71,6 +73,7 @@ HWND CRulesDisplay::Create(DWORD style, int x, int y, int width, int height, HWN
 HWND CRulesDisplay::Create(DWORD extendedStyle, DWORD style, int x, int y, int width, int height,
                            HWND parent, HINSTANCE instance) {
     m_rows.clear();
+    m_shown.clear();
     m_moreRow = {nullptr, nullptr};
     m_instance = instance;
     m_panel = CreateWindowExW(extendedStyle, L"STATIC", nullptr, style, x, y, width, height, parent,
@@ -92,6 +95,8 @@ void CRulesDisplay::LoadIcons(int satisfiedIconId, int refusedIconId) {
 void CRulesDisplay::FreeIcons() noexcept {
     m_satisfiedIcon.reset();
     m_refusedIcon.reset();
+    // A later icon may get a freed one's handle: the next marks are set anew.
+    std::fill(m_shown.begin(), m_shown.end(), nullptr);
 }
 
 void CRulesDisplay::SetHeightLimit(int maxHeight, std::wstring moreRulesFormat) {
@@ -142,9 +147,10 @@ void CRulesDisplay::SetRules(const std::vector<std::wstring>& descriptions,
             MakeStatic(nullptr, kRowStyle | SS_ICON, kMarkX, y, 0, 0, m_panel, m_instance);
         const HWND text = MakeStatic(descriptions[i].c_str(), kRowStyle, kTextX, y, textWidth,
                                      height, m_panel, m_instance);
-        SendMessageW(mark, STM_SETICON, reinterpret_cast<WPARAM>(MarkFor(results, i)), 0);
-        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         m_rows.emplace_back(mark, text);
+        m_shown.push_back(nullptr);
+        ShowMark(m_rows.size() - 1, MarkFor(results, i));
+        SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         y += height + kRowGap;
     }
     if (GetHeight() < y) {
@@ -155,12 +161,22 @@ void CRulesDisplay::SetRules(const std::vector<std::wstring>& descriptions,
     }
 }
 
+// A static control paints its new icon at once: setting the icon it already
+// shows would only repaint the same picture, on every keystroke.
+void CRulesDisplay::ShowMark(size_t row, HICON mark) noexcept {
+    if (m_shown[row] == mark && mark != nullptr) {
+        return;
+    }
+    SendMessageW(m_rows[row].first, STM_SETICON, reinterpret_cast<WPARAM>(mark), 0);
+    m_shown[row] = mark;
+}
+
 bool CRulesDisplay::SetMarks(const std::vector<bool>& results) {
     bool all = results.size() >= m_ruleCount;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const HICON mark = MarkFor(results, i);
         all = all && mark == m_satisfiedIcon.get() && mark != nullptr;
-        SendMessageW(m_rows[i].first, STM_SETICON, reinterpret_cast<WPARAM>(mark), 0);
+        ShowMark(i, mark);
     }
     for (size_t i = m_rows.size(); i < m_ruleCount; ++i) {
         all = all && i < results.size() && results[i];
@@ -174,6 +190,7 @@ void CRulesDisplay::DestroyRows() noexcept {
         DestroyWindow(row.second);
     }
     m_rows.clear();
+    m_shown.clear();
     if (m_moreRow.first != nullptr) {
         DestroyWindow(m_moreRow.first);
         DestroyWindow(m_moreRow.second);

@@ -52,6 +52,7 @@ public:
 
 private:
     [[nodiscard]] HICON MarkFor(const std::vector<bool>& results, size_t row) const noexcept;
+    void ShowMark(size_t row, HICON mark) noexcept;
 
     HWND m_panel = nullptr;
     HINSTANCE m_instance = nullptr;
@@ -59,6 +60,9 @@ private:
     resetra::UniqueHIcon m_satisfiedIcon;
     // (mark window, text window); rows standing for rules, in order.
     std::vector<std::pair<HWND, HWND>> m_rows;
+    // The icon each row's mark shows, so that a keystroke repaints only the
+    // marks it changes.
+    std::vector<HICON> m_shown;
     // The last row saying how many rules did not fit, if any.
     std::pair<HWND, HWND> m_moreRow{nullptr, nullptr};
     // Descriptions handed to SetRules, shown or not.

@@ -221,7 +221,10 @@ int32_t CPolicy::TestPassword(cMvLog& log, bool& accepted, const CScope& userSco
             results->push_back(valid);
         }
         if (!valid) {
-            brokenRules += FormatWide(L" - %s\r\n", Text(rule->GetDescription(languageId)));
+            // The live test on each keystroke asks for no feedback text.
+            if (feedback != nullptr) {
+                brokenRules += FormatWide(L" - %s\r\n", Text(rule->GetDescription(languageId)));
+            }
             verdict = false;
         }
     }

@@ -4,7 +4,6 @@
 
 #include "directory/XmlAttributes.h"
 #include "policy/RuleXml.h"
-#include "regex/CheckStringWithRegEx.h"
 #include "support/cMvBstr.h"
 #include "support/cMvComPtr.h"
 #include "support/cMvLog.h"
@@ -85,14 +84,17 @@ int32_t CRuleBlackList::Test(cMvLog& log, bool& valid, const CScope&, const wcha
         return 0;
     }
     valid = false;
-    const int32_t length = static_cast<int32_t>(std::wcslen(newPassword));
-    for (const std::wstring& item : m_items) {
+    m_compiled.resize(m_items.size());
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const std::wstring& item = m_items[i];
         if (item.empty()) {
             continue;
         }
+        if (!m_compiled[i]) {
+            m_compiled[i] = std::make_shared<const CompiledPattern>(item);
+        }
         bool matched = false;
-        const int32_t code = CheckStringWithRegEx(newPassword, length, item.c_str(),
-                                                  static_cast<int32_t>(item.size()), &matched);
+        const int32_t code = m_compiled[i]->Search(newPassword, matched);
         if (code != 0) {
             log.LogCode(LogLevel::Error, code,
                         L"An error occurred while evalutating blacklist expression '%s'",
@@ -109,6 +111,7 @@ int32_t CRuleBlackList::Test(cMvLog& log, bool& valid, const CScope&, const wcha
 
 int32_t CRuleBlackList::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t*) {
     m_items.clear();
+    m_compiled.clear();
     const int32_t result = LoadRuleFrame(
         log, ruleElement, L"An error occurred getting rule data.", L"Load rule data from XML.",
         [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "policy/CRuleBase.h"
+#include "policy/CompiledPattern.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,4 +42,7 @@ private:
 
     int32_t m_interpretation = kLiteral;
     std::vector<std::wstring> m_items;
+    // The expressions compiled as the tests first reach them, one slot per
+    // item; copies of the rule share them.
+    std::vector<std::shared_ptr<const CompiledPattern>> m_compiled;
 };

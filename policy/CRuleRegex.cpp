@@ -6,11 +6,9 @@
 #include "directory/XmlAttributes.h"
 #include "policy/RuleFactory.h"
 #include "policy/RuleXml.h"
-#include "regex/CheckStringWithRegEx.h"
 #include "support/WideFormat.h"
 #include "support/cMvLog.h"
 
-#include <cwchar>
 #include <iterator>
 
 namespace {
@@ -125,9 +123,10 @@ int32_t CRuleRegex::Test(cMvLog& log, bool& valid, const CScope&, const wchar_t*
         valid = m_expressionType == kRepeatingCharacters;
         return 0;
     }
-    const int32_t code = CheckStringWithRegEx(
-        newPassword, static_cast<int32_t>(std::wcslen(newPassword)), m_expression.c_str(),
-        static_cast<int32_t>(m_expression.size()), &valid);
+    if (!m_compiled) {
+        m_compiled = std::make_shared<const CompiledPattern>(m_expression);
+    }
+    const int32_t code = m_compiled->Search(newPassword, valid);
     if (code != 0) {
         // Never read as accepted, whatever the matcher left in the verdict.
         valid = false;
@@ -145,6 +144,7 @@ int32_t CRuleRegex::Test(cMvLog& log, bool& valid, const CScope&, const wchar_t*
 int32_t CRuleRegex::LoadFromXML(cMvLog& log, IXMLDOMNode* ruleElement, const wchar_t*) {
     m_expression.clear();
     m_data.clear();
+    m_compiled.reset();
     return LoadRuleFrame(
         log, ruleElement, L"An error occurred getting rule data.", L"Load rule data from XML.",
         [&](std::wstring_view name, IXMLDOMNode* child, int32_t& result) {

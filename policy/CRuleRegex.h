@@ -5,7 +5,9 @@
 #pragma once
 
 #include "policy/CRuleBase.h"
+#include "policy/CompiledPattern.h"
 
+#include <memory>
 #include <string>
 
 class CRuleRegex : public CRuleBase {
@@ -51,4 +53,6 @@ private:
     std::wstring m_expression;
     std::wstring m_data;
     bool m_validates = false;
+    // The expression compiled at the first test; copies of the rule share it.
+    std::shared_ptr<const CompiledPattern> m_compiled;
 };
