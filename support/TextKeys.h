@@ -41,8 +41,7 @@ inline constexpr TextKey VexaErrorPasswordDoNotMatch{
     L"The passwords you typed do not match. Type the new password in both text boxes."};
 
 // The last row of the rules display when a policy has more rules than the
-// screen can show; "%d" is the number left out. Not in the shipped locale
-// file yet, so every language shows the English text.
+// screen can show; "%d" is the number left out.
 inline constexpr TextKey RulesDisplayMoreRules{L"RulesDisplayMoreRules",
                                                L"%d more rules are not shown."};
 
@@ -59,6 +58,7 @@ inline constexpr const TextKey* All[] = {
     &ChangePasswordFeedbackDialogTitle,
     &ChangePasswordFeedbackDialogText,
     &VexaErrorPasswordDoNotMatch,
+    &RulesDisplayMoreRules,
 };
 
 } // namespace TextKeys
