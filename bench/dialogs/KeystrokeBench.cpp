@@ -7,6 +7,8 @@
 // with the extension switched off: that row is what the edit control, the
 // dialog manager and the chained GINA stand-in cost by themselves, so the
 // difference to it is our own work.
+#include "SimWinlogonRun.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -39,24 +41,6 @@ const char* const kPolicy =
     "</Item><Item>Welcome12345</Item></Blacklist></Rule>"
     "</Policy></PolicyList>";
 
-std::string Narrow(const std::wstring& text) {
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-void SetDword(const wchar_t* subkey, const wchar_t* name, DWORD value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) == 0) {
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                       sizeof(value));
-        RegCloseKey(key);
-    }
-}
-
 // 254 characters that no pattern rule refuses for repetition.
 std::string Password() {
     const std::string alphabet = "aB3xQ9mZ!kT7pW2rV5sY8nC4hJ6dF1gL0";
@@ -77,7 +61,7 @@ struct Figures {
 Figures Run(const std::wstring& folder, int delayMs) {
     const std::wstring fixture = folder + L"\\bench-domain.xml";
     {
-        std::ofstream out(Narrow(fixture), std::ios::binary);
+        std::ofstream out(benchsim::Narrow(fixture), std::ios::binary);
         out << "<SimulatedDomain delayMs=\"" << delayMs
             << "\"><Computer name=\"WS01\" joinedTo=\"CORP\"/>"
                "<Domain flat=\"CORP\" dns=\"corp.example.com\" sid=\"S-1-5-21-1-2-3\">"
@@ -87,35 +71,14 @@ Figures Run(const std::wstring& folder, int delayMs) {
                "cn=\"Alice Archer\" first=\"Alice\" last=\"Archer\" full=\"Alice Archer\"/>"
                "</OU></Domain></SimulatedDomain>";
     }
-    const std::wstring scenario = folder + L"\\bench-scenario.txt";
-    const std::wstring journal = folder + L"\\bench-journal.txt";
-    DeleteFileW(journal.c_str());
-    {
-        std::ofstream out(Narrow(scenario), std::ios::binary);
-        out << "set echo 0\nset gina " << Narrow(RESETRA_PRODUCT_DLL) << "\nset domain "
-            << Narrow(fixture)
-            << "\nset chained.user alice\nset chained.domains CORP\n"
-               "set dialog.1700 typetimed 1708 "
-            << Password() << " ; press 2\nnegotiate\ninitialize\nloggedonsas 1\n";
-    }
-    const std::wstring exe = std::wstring(RESETRA_SIM_DIR) + L"\\SimWinlogon.exe";
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + scenario + L"\" \"" + journal + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
+    const std::vector<std::string> journal = benchsim::RunSimWinlogon(
+        folder, "set domain " + benchsim::Narrow(fixture) +
+                    "\nset chained.user alice\nset chained.domains CORP\n"
+                    "set dialog.1700 typetimed 1708 " +
+                    Password() + " ; press 2\nnegotiate\ninitialize\nloggedonsas 1\n");
     Figures figures;
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        RESETRA_SIM_DIR, &startup, &process)) {
-        std::printf("cannot start the simulated Winlogon: %lu\n", GetLastError());
-        return figures;
-    }
-    WaitForSingleObject(process.hProcess, 600000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::ifstream in(Narrow(journal), std::ios::binary);
-    std::string line;
     bool first = true;
-    while (std::getline(in, line)) {
+    for (const std::string& line : journal) {
         long long us = 0;
         long calls = 0;
         if (std::sscanf(line.c_str(), "host keytime us=%lld dircalls=%ld", &us, &calls) != 2) {
@@ -136,10 +99,7 @@ Figures Run(const std::wstring& folder, int delayMs) {
 } // namespace
 
 int main() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"resetra-keystroke-bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring folder = benchsim::WorkFolder(L"resetra-keystroke-bench");
 
     std::printf("One keystroke in the change-password dialog (policy of every rule type, "
                 "254-character password)\n");
@@ -150,9 +110,9 @@ int main() {
         int delayMs;
         DWORD enabled;
     };
-    for (const Row& row : {Row{"at once", 0, 1}, Row{"5 ms per call", 5, 1},
-                           Row{"extension off", 0, 0}}) {
-        SetDword(kVexaLocalKey, L"GinaEnabled", row.enabled);
+    for (const Row& row :
+         {Row{"at once", 0, 1}, Row{"5 ms per call", 5, 1}, Row{"extension off", 0, 0}}) {
+        benchsim::SetDword(kVexaLocalKey, L"GinaEnabled", row.enabled);
         Figures f = Run(folder, row.delayMs);
         if (f.restUs.empty()) {
             std::printf("%-22s no keys timed\n", row.name);
@@ -161,9 +121,9 @@ int main() {
         std::sort(f.restUs.begin(), f.restUs.end());
         const long long median = f.restUs[f.restUs.size() / 2];
         const long long p95 = f.restUs[f.restUs.size() * 95 / 100];
-        std::printf("%-22s %12lld %12lld %12lld %12lld %14ld %16ld\n", row.name, f.firstUs,
-                    median, p95, f.restUs.back(), f.firstCalls, f.restCalls);
+        std::printf("%-22s %12lld %12lld %12lld %12lld %14ld %16ld\n", row.name, f.firstUs, median,
+                    p95, f.restUs.back(), f.firstCalls, f.restCalls);
     }
-    SetDword(kVexaLocalKey, L"GinaEnabled", 1);
+    benchsim::SetDword(kVexaLocalKey, L"GinaEnabled", 1);
     return 0;
 }
