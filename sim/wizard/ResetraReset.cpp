@@ -1,9 +1,10 @@
 // The reset wizard stand-in: records how it was started (its arguments as
 // CommandLineToArgvW splits them, its desktop, its start time and whether
-// it inherited handles) and, while it "runs", whether the logon dialog is
-// visible; then exits after the scenario's delay. Optionally it broadcasts a
-// setting change first, as real wizards do, which only returns once every
-// top-level window, the waiting dialog's thread included, has answered.
+// it inherited handles) and whether the logon dialog was visible at any time
+// while it "ran" (at its start and after its broadcast); then exits after the
+// scenario's delay. Optionally it broadcasts a setting change, as real wizards
+// do, which only returns once every top-level window, the waiting dialog's
+// thread included, has answered.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -34,7 +35,9 @@ BOOL CALLBACK FindTitled(HWND window, LPARAM parameter) {
     GetWindowTextW(window, title, 256);
     if (visibility->title == title) {
         ++visibility->found;
-        visibility->visible += IsWindowVisible(window) ? 1 : 0;
+        // The style bit: under Wine, IsWindowVisible of a window on another
+        // desktop answers FALSE even while the window is shown.
+        visibility->visible += (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0;
     }
     return TRUE;
 }
@@ -73,18 +76,21 @@ int main() {
     line += std::wstring(L" inherited=") + (inherited ? L"1" : L"0");
     SimJournal::Write(line);
 
+    // The watched window is looked at when the wizard starts and again after
+    // its broadcast, as a person would see the screen while the wizard runs.
     const std::wstring watch = scenario.Get(L"wizard.watch-title");
-    if (!watch.empty()) {
-        Visibility visibility;
-        visibility.title = watch;
+    Visibility visibility;
+    visibility.title = watch;
+    const auto look = [&visibility] {
         if (HDESK desktop =
                 OpenDesktopW(L"Default", 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE)) {
+            visibility.found = 0;
             EnumDesktopWindows(desktop, &FindTitled, reinterpret_cast<LPARAM>(&visibility));
             CloseDesktop(desktop);
         }
-        SimJournal::Writef(L"wizard watched title=%ls found=%d visible=%d",
-                           SimJournal::Field(watch.c_str()).c_str(), visibility.found,
-                           visibility.visible);
+    };
+    if (!watch.empty()) {
+        look();
     }
     if (scenario.GetNumber(L"wizard.broadcast", 0) != 0) {
         // Sent, not posted: returns only when every top-level window answered.
@@ -93,6 +99,12 @@ int main() {
                                                  reinterpret_cast<LPARAM>(L"Environment"),
                                                  SMTO_BLOCK, 20000, &answer);
         SimJournal::Writef(L"wizard broadcast answered=%d", sent != 0 ? 1 : 0);
+    }
+    if (!watch.empty()) {
+        look();
+        SimJournal::Writef(L"wizard watched title=%ls found=%d visible=%d",
+                           SimJournal::Field(watch.c_str()).c_str(), visibility.found,
+                           visibility.visible != 0 ? 1 : 0);
     }
     Sleep(static_cast<DWORD>(scenario.GetNumber(L"wizard.delay", 200)));
     SimJournal::Write(L"wizard exit");

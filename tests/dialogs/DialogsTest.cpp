@@ -8,6 +8,7 @@
 #include "dialogs/cMvDialogLogonLocked.h"
 
 #include "support/RegistryKeys.h"
+#include "tests/support/SupportTestRegistry.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -166,18 +167,9 @@ LRESULT CALLBACK RecordingOkProc(HWND window, UINT message, WPARAM wParam, LPARA
 // wizard location the registry error is shown. Once no extension has the
 // dialog, the OK button keeps its own procedure.
 TEST(LogonLockedExtension, ForgotPasswordClickAndTheOkButtonsOwnProcedure) {
-    const auto clean = [] {
-        for (const wchar_t* key : {kResetraGinaKey, kResetWizardKey}) {
-            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
-            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
-        }
-    };
-    clean();
-    HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kResetraGinaKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                 nullptr, &key, nullptr));
-    const DWORD one = 1;
-    RegSetValueExW(key, L"GINAEnabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    DeleteRegistryTree(kResetraGinaKey);
+    DeleteRegistryTree(kResetWizardKey);
+    SetRegistryDword(kResetraGinaKey, L"GINAEnabled", 1);
     TestDialog dialog;
     g_buttonProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(dialog.ok, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingOkProc)));
@@ -185,7 +177,6 @@ TEST(LogonLockedExtension, ForgotPasswordClickAndTheOkButtonsOwnProcedure) {
     auto extension = std::make_unique<cMvDialogLogonLocked>(services);
     EXPECT_EQ(0, extension->PrepareDialog(&ChainedAnswersZero));
     EXPECT_TRUE(extension->Enabled());
-    RegCloseKey(key);
     extension->DialogProc(dialog.window.get(), WM_INITDIALOG, 0, 0);
     const HWND button =
         FindWindowExW(dialog.window.get(), nullptr, L"BUTTON", L"&Forgot my password...");
@@ -199,7 +190,7 @@ TEST(LogonLockedExtension, ForgotPasswordClickAndTheOkButtonsOwnProcedure) {
     g_okMessages.clear();
     SendMessageW(dialog.ok, WM_USER + 7, 0, 0);
     EXPECT_EQ(std::vector<UINT>{WM_USER + 7}, g_okMessages);
-    clean();
+    DeleteRegistryTree(kResetraGinaKey);
 }
 
 TEST(IconResources, EveryIconHasFourAndThirtyTwoBitImagesAtEverySize) {

@@ -85,18 +85,6 @@ protected:
     HICON refused = nullptr;
 };
 
-TEST_F(RulesDisplay, RowsSitTwentyPixelsApartWithTheMarkOfEachResult) {
-    display.SetRules({L"one", L"two", L"three"}, {true, false, true});
-    const std::vector<Row> rows = Rows();
-    ASSERT_EQ(3u, rows.size());
-    EXPECT_EQ("vxv", Marks());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(2 + 20 * static_cast<int>(i), rows[i].y) << i;
-        EXPECT_EQ(16, rows[i].height) << i;
-    }
-    EXPECT_EQ(195, display.GetHeight());
-}
-
 // A rule that cannot be evaluated ends the results early: the rows after it
 // show the cross, never the mark of an earlier keystroke.
 TEST_F(RulesDisplay, RowsWithoutAResultShowTheCross) {
@@ -122,17 +110,24 @@ TEST_F(RulesDisplay, RowsWithoutAResultShowTheCross) {
     EXPECT_EQ("vx", Marks());
 }
 
-TEST_F(RulesDisplay, PanelGrowsToHoldItsRowsAndLongTextsTakeTwoLines) {
+TEST_F(RulesDisplay, RowsSitTwentyPixelsApartAndThePanelGrowsToHoldThem) {
+    display.SetRules({L"one", L"two", L"three"}, {true, false, true});
+    std::vector<Row> rows = Rows();
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("vxv", Marks());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(2 + 20 * static_cast<int>(i), rows[i].y) << i;
+        EXPECT_EQ(16, rows[i].height) << i;
+    }
+    EXPECT_EQ(195, display.GetHeight());
     display.SetRules({}, {});
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(195, display.GetHeight());
-
     display.SetRules(std::vector<std::wstring>(11, L"short"), {});
     EXPECT_EQ(232, display.GetHeight()); // 2 + 11 * 20 + 10
-
-    const std::wstring longText(120, L'W');
-    display.SetRules({longText, L"short"}, {});
-    const std::vector<Row> rows = Rows();
+    // A long text takes two lines.
+    display.SetRules({std::wstring(120, L'W'), L"short"}, {});
+    rows = Rows();
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ(26, rows[0].height);
     EXPECT_EQ(32, rows[1].y);

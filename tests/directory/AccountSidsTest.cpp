@@ -8,80 +8,57 @@
 
 #include <sddl.h>
 
-using GetSidStringByAccountName_ = DirectoryTest;
-using GetAccountNameFromSid_ = DirectoryTest;
+using AccountSids = DirectoryTest;
 
-TEST_F(GetSidStringByAccountName_, FindsADomainAccountOnTheLocalComputer) {
-    std::wstring sid;
-    EXPECT_EQ(GetSidStringByAccountName(log, L"CORP\\alice", sid), 0);
-    EXPECT_EQ(sid, CORP_SID L"-1104");
-    EXPECT_TRUE(Logged(LogLevel::Debug, L"Found SID '" CORP_SID L"-1104'."));
-    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
-}
-
-TEST_F(GetSidStringByAccountName_, RepeatsTheLookupAtADomainControllerWithTheUserAlone) {
-    std::wstring sid;
-    EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), 0);
-    EXPECT_EQ(sid, LAB_SID L"-1301");
-    EXPECT_TRUE(Logged(LogLevel::Debug, L"Looking up sid for account 'erin' in domain "
-                                        L"'lab.example.net' (Using computer '\\\\LABDC1')."))
-        << AllEntries();
-    const auto lookups = Calls(L"LookupAccountNameW system=\\\\LABDC1");
-    ASSERT_FALSE(lookups.empty());
-    EXPECT_EQ(lookups.back(), L"LookupAccountNameW system=\\\\LABDC1 account=erin");
-}
-
-TEST_F(GetSidStringByAccountName_, MakesTheControllerNameStartWithTwoBackslashes) {
-    for (const wchar_t* reported : {L"LABDC1", L"\\LABDC1", L"\\\\\\LABDC1"}) {
-        UseExampleWith(L"<DomainController name=\"LABDC1\"/>",
-                       std::wstring(L"<DomainController name=\"LABDC1\" reportedAs=\"") + reported +
-                           L"\"/>");
-        std::wstring sid;
-        EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), 0) << reported;
-        EXPECT_FALSE(Calls(L"LookupAccountNameW system=\\\\LABDC1 account=erin").empty())
-            << reported;
-        for (const std::wstring& lookup : Calls(L"LookupAccountNameW system=\\")) {
-            EXPECT_EQ(lookup, L"LookupAccountNameW system=\\\\LABDC1 account=erin") << reported;
-        }
+TEST_F(AccountSids, NameLookupIsLocalFirstThenAtTheDomainControllerWithTheUserAlone) {
+    const std::wstring labDc = L"<DomainController name=\"LABDC1\"";
+    const struct {
+        std::wstring change; // inserted after the LAB controller's name
+        const wchar_t* account;
+        int32_t code;
+        const wchar_t* sid;
+        const wchar_t* lastLookup; // the last LookupAccountNameW, "system=... account=..."
+        long locatorCalls;
+        const wchar_t* logged; // the start of an entry at any level
+    } cases[] = {
+        {L"", L"CORP\\alice", 0, CORP_SID L"-1104", L"system=(null) account=CORP\\alice", 0,
+         L"Found SID '" CORP_SID L"-1104'."},
+        {L"", L"lab.example.net\\erin", 0, LAB_SID L"-1301", L"system=\\\\LABDC1 account=erin", 1,
+         L"Looking up sid for account 'erin' in domain 'lab.example.net' (Using computer "
+         L"'\\\\LABDC1')."},
+        {L" reportedAs=\"LABDC1\"", L"lab.example.net\\erin", 0, LAB_SID L"-1301",
+         L"system=\\\\LABDC1 account=erin", 1, L""},
+        {L" reportedAs=\"\\\\\\LABDC1\"", L"lab.example.net\\erin", 0, LAB_SID L"-1301",
+         L"system=\\\\LABDC1 account=erin", 1, L""},
+        {L"", L"BUILTIN\\Administrators", 0, L"S-1-5-32-544",
+         L"system=(null) account=BUILTIN\\Administrators", 0, L""},
+        {L"", L"builtin\\Nobody", ERROR_NONE_MAPPED, L"unchanged", L"system=(null) account=Nobody",
+         0, L"Error code (1332) - Unable to look up SID for lookupname 'builtin\\Nobody'."},
+        {L"", L"corp.example.com/Users\\dave", ERROR_NONE_MAPPED, L"unchanged",
+         L"system=(null) account=corp.example.com/Users\\dave", 0, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.account + c.change));
+        UseExampleWith(labDc, labDc + c.change);
+        handler.entries.clear();
+        std::wstring sid = L"unchanged";
+        EXPECT_EQ(GetSidStringByAccountName(log, c.account, sid), c.code);
+        EXPECT_EQ(sid, c.sid);
+        EXPECT_EQ(Calls(L"LookupAccountNameW").back(),
+                  L"LookupAccountNameW " + std::wstring(c.lastLookup));
+        EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), c.locatorCalls);
+        EXPECT_TRUE(*c.logged == L'\0' || LoggedStart(LogLevel::Debug, c.logged) ||
+                    LoggedStart(LogLevel::Error, c.logged))
+            << AllEntries();
     }
-}
-
-TEST_F(GetSidStringByAccountName_, KeepsBuiltinAccountsOnTheLocalComputer) {
-    std::wstring sid;
-    EXPECT_EQ(GetSidStringByAccountName(log, L"BUILTIN\\Administrators", sid), 0);
-    EXPECT_EQ(sid, L"S-1-5-32-544");
-
-    std::wstring missing = L"unchanged";
-    EXPECT_EQ(GetSidStringByAccountName(log, L"builtin\\Nobody", missing), ERROR_NONE_MAPPED);
-    EXPECT_EQ(missing, L"unchanged");
-    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
-    for (const std::wstring& lookup : Calls(L"LookupAccountNameW")) {
-        EXPECT_NE(lookup.find(L"system=(null)"), std::wstring::npos) << lookup;
-    }
-    EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Failed to lookup SID for 'builtin\\Nobody'. Error "
-                                             L"code (1332): "));
-    EXPECT_TRUE(Logged(LogLevel::Error, L"Error code (1332) - Unable to look up SID for lookupname "
-                                        L"'builtin\\Nobody'."));
-}
-
-TEST_F(GetSidStringByAccountName_, StaysLocalWhenNoDomainControllerIsFound) {
+    // Without a controller the repeat runs on the local computer.
     UseExampleWith(L"flat=\"LAB\"", L"flat=\"LAB\" reachable=\"false\"");
     std::wstring sid = L"unchanged";
     EXPECT_EQ(GetSidStringByAccountName(log, L"lab.example.net\\erin", sid), ERROR_NONE_MAPPED);
-    EXPECT_EQ(sid, L"unchanged");
+    EXPECT_EQ(Calls(L"LookupAccountNameW").back(),
+              L"LookupAccountNameW system=(null) account=erin");
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error retrieving domain controller for domain "
                                              L"'lab.example.net'. Error code (1355): "));
-    EXPECT_TRUE(Logged(LogLevel::Debug, L"Looking up sid for account 'erin' in domain "
-                                        L"'lab.example.net' (Using computer '')."));
-}
-
-TEST_F(GetSidStringByAccountName_, DoesNotSplitANameHoldingASlash) {
-    std::wstring sid = L"unchanged";
-    EXPECT_NE(GetSidStringByAccountName(log, L"corp.example.com/Users\\dave", sid), 0);
-    EXPECT_EQ(sid, L"unchanged");
-    EXPECT_EQ(SimDomainCallCount(L"DsGetDcNameW"), 0);
-    EXPECT_EQ(Calls(L"LookupAccountNameW").back(),
-              L"LookupAccountNameW system=(null) account=corp.example.com/Users\\dave");
 }
 
 namespace {
@@ -92,44 +69,41 @@ struct OwnedSid {
 };
 } // namespace
 
-TEST_F(GetAccountNameFromSid_, NamesTheAccountWithItsDomainOrLeavesEverythingAsItWas) {
+TEST_F(AccountSids, SidLookupNamesTheAccountWithItsDomainOrLeavesEverythingAsItWas) {
+    BYTE notASid[8] = {9, 1, 0, 0, 0, 0, 0, 5};
+    const OwnedSid bob(CORP_SID L"-1105"), labUsers(LAB_SID L"-1300"), admins(L"S-1-5-32-544"),
+        unknown(CORP_SID L"-9999");
     const struct {
-        const wchar_t* sid;
+        PSID sid;
         int32_t code;
         const wchar_t* name; // domain\account
         SID_NAME_USE kind;
     } cases[] = {
-        {CORP_SID L"-1105", 0, L"CORP\\bob", SidTypeUser},
-        {LAB_SID L"-1300", 0, L"LAB\\Lab Users", SidTypeGroup},
-        {L"S-1-5-32-544", 0, L"BUILTIN\\Administrators", SidTypeAlias},
-        {CORP_SID L"-9999", ERROR_NONE_MAPPED, L"d\\a", SidTypeUnknown},
+        {bob.sid, 0, L"CORP\\bob", SidTypeUser},
+        {labUsers.sid, 0, L"LAB\\Lab Users", SidTypeGroup},
+        {admins.sid, 0, L"BUILTIN\\Administrators", SidTypeAlias},
+        {unknown.sid, ERROR_NONE_MAPPED, L"d\\a", SidTypeUnknown},
+        {notASid, ERROR_INVALID_SID, L"d\\a", SidTypeUnknown},
+        {nullptr, ERROR_INVALID_SID, L"d\\a", SidTypeUnknown},
     };
     for (const auto& c : cases) {
         std::wstring domain = L"d";
         std::wstring account = L"a";
         SID_NAME_USE kind = SidTypeUnknown;
-        EXPECT_EQ(GetAccountNameFromSid(log, OwnedSid(c.sid).sid, domain, account, kind), c.code)
-            << c.sid;
+        const long before = SimDomainCallCount(L"LookupAccountSidW");
+        EXPECT_EQ(GetAccountNameFromSid(log, c.sid, domain, account, kind), c.code)
+            << Narrow(c.name);
         EXPECT_EQ(domain + L"\\" + account, c.name);
-        EXPECT_EQ(kind, c.kind) << c.sid;
+        EXPECT_EQ(kind, c.kind) << Narrow(c.name);
+        EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW") == before, c.code == ERROR_INVALID_SID)
+            << "an invalid SID is looked up";
     }
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Error looking up account name using a SID. Error "
                                              L"code (1332): "));
 }
 
-TEST_F(GetAccountNameFromSid_, RefusesAnInvalidSidWithoutALookup) {
-    BYTE notASid[8] = {9, 1, 0, 0, 0, 0, 0, 5};
-    std::wstring domain = L"d";
-    std::wstring account = L"a";
-    SID_NAME_USE kind = SidTypeUnknown;
-    EXPECT_EQ(GetAccountNameFromSid(log, notASid, domain, account, kind), ERROR_INVALID_SID);
-    EXPECT_EQ(GetAccountNameFromSid(log, nullptr, domain, account, kind), ERROR_INVALID_SID);
-    EXPECT_EQ(account, L"a");
-    EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW"), 0);
-}
-
-TEST_F(GetSidStringByAccountName_, BoundsTheAnswersAskingForALargerBuffer) {
-    for (int answers : {3, 1000}) {
+TEST_F(AccountSids, BoundsTheAnswersAskingForALargerBuffer) {
+    for (int answers : {kLookupBufferAnswers - 1, 1000}) {
         const std::wstring count = std::to_wstring(answers);
         UseExampleWith(L"<Computer name=\"WS01\"",
                        L"<Computer name=\"WS01\" lookupNameBufferAnswers=\"" + count +
@@ -149,9 +123,6 @@ TEST_F(GetSidStringByAccountName_, BoundsTheAnswersAskingForALargerBuffer) {
         if (bounded) {
             EXPECT_EQ(SimDomainCallCount(L"LookupAccountNameW"), kLookupBufferAnswers);
             EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW"), kLookupBufferAnswers);
-            EXPECT_TRUE(LoggedStart(LogLevel::Debug,
-                                    L"Buffer was too small to lookup SID for 'CORP\\alice', try "
-                                    L"again with correct buffer size."));
         }
     }
 }

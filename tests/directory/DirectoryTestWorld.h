@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The example fixture as UTF-16 text without its declaration, which would
@@ -48,13 +49,12 @@ protected:
         invalidReleasesBefore = SimDomainOutstandingResources().invalidReleases;
     }
     void TearDown() override {
+        // Binds, name results, netapi32 buffers, ADSI memory and directory
+        // objects all released, and nothing freed twice.
         const SimDomainOutstanding left = SimDomainOutstandingResources();
-        EXPECT_EQ(left.binds, 0) << "directory binds left open";
-        EXPECT_EQ(left.nameResults, 0) << "name results not freed";
-        EXPECT_EQ(left.netApiBuffers, 0) << "netapi32 buffers not freed";
-        EXPECT_EQ(left.adsMemory, 0) << "ADSI memory not freed";
-        EXPECT_EQ(left.comObjects, 0) << "directory objects not released";
-        EXPECT_EQ(left.invalidReleases, invalidReleasesBefore) << "something freed twice";
+        EXPECT_EQ(std::make_tuple(left.binds, left.nameResults, left.netApiBuffers, left.adsMemory,
+                                  left.comObjects, left.invalidReleases),
+                  std::make_tuple(0L, 0L, 0L, 0L, 0L, invalidReleasesBefore));
     }
 
     static std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }

@@ -6,10 +6,9 @@
 #include "directory/AdsPaths.h"
 #include "directory/DomainNames.h"
 
-using GetJoinedDomainName_ = DirectoryTest;
-using FlatToDnsDomainName_ = DirectoryTest;
+using DomainNames = DirectoryTest;
 
-TEST_F(GetJoinedDomainName_, GivesTheFlatNameOfTheComputersDomainOrNothing) {
+TEST_F(DomainNames, JoinStateGivesTheFlatNameOfTheComputersDomainOrNothing) {
     const std::wstring computer = L"<Computer name=\"WS01\" joinedTo=\"CORP\"/>";
     const struct {
         const wchar_t* computer;
@@ -29,65 +28,53 @@ TEST_F(GetJoinedDomainName_, GivesTheFlatNameOfTheComputersDomainOrNothing) {
     for (const auto& c : cases) {
         UseExampleWith(computer, c.computer);
         std::wstring domain = L"unchanged";
-        EXPECT_EQ(GetJoinedDomainName(log, domain), c.code) << c.computer;
+        EXPECT_EQ(GetJoinedDomainName(log, domain), c.code) << Narrow(c.computer);
         EXPECT_EQ(domain, c.domain);
         EXPECT_TRUE(Logged(c.level, c.logged)) << AllEntries();
     }
 }
 
-TEST_F(FlatToDnsDomainName_, AsksTheLocatorForTheDnsName) {
-    std::wstring dns;
-    EXPECT_EQ(FlatToDnsDomainName(log, L"LAB", dns), 0);
-    EXPECT_EQ(dns, L"lab.example.net");
-    EXPECT_TRUE(
-        Logged(LogLevel::Debug, L"Converting Flat name 'LAB' to DNS name 'lab.example.net'."));
-    EXPECT_EQ(Calls(L"DsGetDcNameW").back(), L"DsGetDcNameW domain=LAB flags=1073807360");
-}
-
-TEST_F(FlatToDnsDomainName_, FailsForANameThatIsNoFlatNameOrHasNoController) {
+TEST_F(DomainNames, TheLocatorGivesTheDnsNameOfAReachableFlatName) {
     std::wstring dns = L"unchanged";
     EXPECT_EQ(FlatToDnsDomainName(log, L"corp.example.com", dns), ERROR_NO_SUCH_DOMAIN);
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Failed to get DNS name of domain controller with "
                                              L"flat name 'corp.example.com'. Error code (1355): "));
+    EXPECT_EQ(FlatToDnsDomainName(log, L"LAB", dns), 0);
+    EXPECT_EQ(dns, L"lab.example.net");
+    EXPECT_EQ(Calls(L"DsGetDcNameW").back(), L"DsGetDcNameW domain=LAB flags=1073807360");
     UseExampleWith(L"flat=\"LAB\"", L"flat=\"LAB\" reachable=\"false\"");
+    dns = L"unchanged";
     EXPECT_EQ(FlatToDnsDomainName(log, L"LAB", dns), ERROR_NO_SUCH_DOMAIN);
     EXPECT_EQ(dns, L"unchanged");
 }
 
-TEST(DnsNameToDomainDn, ReplacesEachDotByANewDomainComponent) {
+TEST(DomainDn, IsBuiltOnlyFromDnsNamesWithinTheirLimits) {
+    std::wstring longest = L"a";
+    while (longest.size() < 255) {
+        longest += L".a";
+    }
     EXPECT_EQ(DnsNameToDomainDn(L"a.b.c"), L"DC=a,DC=b,DC=c");
-    EXPECT_EQ(DnsNameToDomainDn(L"corp"), L"DC=corp");
     EXPECT_EQ(DnsNameToDomainDn(nullptr), L"DC=");
-    EXPECT_EQ(DnsNameToDomainDn(L""), L"DC=");
-}
-
-TEST(DnsNameToDomainDn, MakesNoPathOfTextThatIsNoDnsName) {
+    EXPECT_FALSE(IsDnsDomainName(nullptr));
+    const std::wstring valid[] = {L"my-site_2.example", L"b\u00fcro.example",
+                                  std::wstring(63, L'a'), longest};
+    for (const std::wstring& name : valid) {
+        EXPECT_TRUE(IsDnsDomainName(name.c_str())) << name.size();
+        EXPECT_FALSE(DnsNameToDomainDn(name.c_str()).empty());
+        // One more character: beyond a label's 63 or the name's 255.
+        EXPECT_EQ(DnsNameToDomainDn((name + L"a").c_str()).empty(), name.size() >= 63);
+    }
+    // Text that is no DNS name makes no path at all.
     for (const wchar_t* typed :
          {L"corp.example.com,CN=Users", L"a.b/CN=Other", L"a..b", L".a", L"a.", L"a b", L"a=b",
           L"a\\b", L"a;b", L"a\"b", L"a+b", L"a<b", L"a#b"}) {
-        EXPECT_EQ(DnsNameToDomainDn(typed), L"") << typed;
         EXPECT_FALSE(IsDnsDomainName(typed)) << typed;
+        EXPECT_EQ(DnsNameToDomainDn(typed), L"") << typed;
     }
-}
-
-TEST(IsDnsDomainName, AcceptsDnsNamesUpToTheirLimits) {
-    EXPECT_TRUE(IsDnsDomainName(L"corp.example.com"));
-    EXPECT_TRUE(IsDnsDomainName(L"my-site_2.example"));
-    EXPECT_TRUE(IsDnsDomainName(L"b\u00fcro.example"));
-    EXPECT_TRUE(IsDnsDomainName(std::wstring(63, L'a').c_str()));
-    EXPECT_FALSE(IsDnsDomainName(std::wstring(64, L'a').c_str()));
-    std::wstring longest;
-    while (longest.size() < 255) {
-        longest += longest.empty() ? L"a" : L".a";
-    }
-    EXPECT_TRUE(IsDnsDomainName(longest.c_str()));
-    EXPECT_FALSE(IsDnsDomainName((longest + L"a").c_str()));
-    EXPECT_FALSE(IsDnsDomainName(nullptr));
     EXPECT_FALSE(IsDnsDomainName(L""));
 }
 
 TEST(LdapPathOf, EscapesEverySlashOfTheDistinguishedName) {
-    EXPECT_EQ(LdapPathOf(L"CN=Bob,DC=a"), L"LDAP://CN=Bob,DC=a");
     EXPECT_EQ(LdapPathOf(L"CN=Carol,OU=R/D,OU=A/B/C,DC=a"),
               L"LDAP://CN=Carol,OU=R\\/D,OU=A\\/B\\/C,DC=a");
     EXPECT_EQ(LdapPathOf(L"CN=a\\,b,DC=a"), L"LDAP://CN=a\\,b,DC=a");

@@ -64,11 +64,6 @@ TEST_F(GetXmlAttributeValue_, FindsTheFirstAttributeOfTheNameWhateverItsCase) {
 
 TEST_F(GetXmlAttributeValue_, RaisesPointerErrorForNoElement) {
     std::wstring value = L"unchanged";
-    try {
-        (void)GetXmlAttributeValue(log, nullptr, L"type", value);
-        FAIL() << "no exception";
-    } catch (const resetra::_com_error& e) {
-        EXPECT_EQ(e.Error(), E_POINTER);
-    }
+    EXPECT_THROW((void)GetXmlAttributeValue(log, nullptr, L"type", value), resetra::_com_error);
     EXPECT_EQ(value, L"unchanged");
 }

@@ -8,7 +8,9 @@
 #include "gina/WinWlx.h"
 #include "gina/cMvGINAChain.h"
 #include "support/UniqueHandle.h"
-#include "tests/gina/GinaTestRegistry.h"
+#include "support/RegistryKeys.h"
+#include "tests/support/SupportTestFiles.h"
+#include "tests/support/SupportTestRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -80,26 +82,26 @@ int WINAPI WinlogonMessageBox(HANDLE, HWND, LPWSTR, LPWSTR, UINT) {
 class EdgeFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        CleanGinaKeys();
-        DeleteFileW(log.c_str());
-        SetGinaString(L"Log File", log);
-        SetGinaDword(L"GINAEnabled", 1);
+        TearDown();
+        SetRegistryString(kResetraGinaKey, L"Log File", log);
+        SetRegistryDword(kResetraGinaKey, L"GINAEnabled", 1);
         // The configured GINA is missing: MSGINA.DLL (the stand-in) is loaded
         // and the chaining-failure notice is prepared.
-        SetGinaString(L"Old GINA Location", L"NoSuchGina.dll");
+        SetRegistryString(kResetraGinaKey, L"Old GINA Location", L"NoSuchGina.dll");
         SetDllDirectoryW(RESETRA_SIM_DIR);
         table.WlxDialogBoxParam = &WinlogonDialogBox;
         table.WlxMessageBox = &WinlogonMessageBox;
     }
     void TearDown() override {
-        CleanGinaKeys();
-        DeleteFileW(log.c_str());
+        DeleteRegistryTree(kResetraGinaKey);
+        DeleteRegistryTree(kResetWizardKey);
     }
     bool LogHas(const std::wstring& text) const {
-        return ReadUtf16(log).find(text) != std::wstring::npos;
+        return ReadUtf16File(log).find(text) != std::wstring::npos;
     }
 
-    const std::wstring log = TempFile(L"resetra-edges-");
+    TempFolder folder;
+    const std::wstring log = folder.Path(L"stub.log");
     WLX_DISPATCH_VERSION_1_0 table{};
 };
 
@@ -135,8 +137,8 @@ TEST_F(EdgeFaults, WrappedDialogIsShownAndKeepsWorkingWhateverAllocationFails) {
     wchar_t station[] = L"WinSta0";
     WlxInitialize(station, reinterpret_cast<HANDLE>(0x51d0), nullptr, &table, &context);
     // A wizard that cannot start: the click goes as far as the message box.
-    SetGinaString(L"Reset Wizard Location", L"C:\\no\\such\\folder\\ResetraReset.exe", 0,
-                  kResetWizardKey);
+    SetRegistryString(kResetWizardKey, L"Reset Wizard Location",
+                      L"C:\\no\\such\\folder\\ResetraReset.exe");
 
     int shown = 0;
     SweepAllocationFailures(

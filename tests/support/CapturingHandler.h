@@ -20,17 +20,14 @@ public:
         }
         return n;
     }
-    enum class Match { Whole, Start, Part };
-    // Whether an entry of this level has this text (or starts with it, or
-    // holds it).
+    enum class Match { Whole, Start };
+    // Whether an entry of this level has this text (or starts with it).
     [[nodiscard]] bool Logged(uint32_t level, const std::wstring& text,
                               Match match = Match::Whole) const {
         for (const cMvLogEntry& e : entries) {
             const std::wstring& t = e.GetText();
             if (e.GetLevel() == level &&
-                (match == Match::Whole   ? t == text
-                 : match == Match::Start ? t.compare(0, text.size(), text) == 0
-                                         : t.find(text) != std::wstring::npos)) {
+                (match == Match::Whole ? t == text : t.compare(0, text.size(), text) == 0)) {
                 return true;
             }
         }

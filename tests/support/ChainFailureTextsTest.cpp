@@ -11,12 +11,12 @@
 #include "support/TextKeys.h"
 #include "support/WideFormat.h"
 #include "support/cTarnLocaleTextCollection.h"
-#include "tests/support/ImportTable.h"
 #include "tests/support/SupportTestFiles.h"
 #include "tests/support/SupportTestRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -28,19 +28,29 @@ LANGID g_languages[3] = {};
 // Points this program's import of `name` at `replacement`; gives the
 // previous target.
 const void* ReplaceImport(const char* name, const void* replacement) {
-    const void* previous = nullptr;
-    ForEachImport(GetModuleHandleW(nullptr),
-                  [&](const std::string&, const std::string& imported, ULONG_PTR* slot) {
-                      if (imported == name && previous == nullptr) {
-                          DWORD old = 0;
-                          VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
-                          previous = reinterpret_cast<const void*>(
-                              std::exchange(*slot, reinterpret_cast<ULONG_PTR>(replacement)));
-                          VirtualProtect(slot, sizeof(*slot), old, &old);
-                      }
-                  });
-    EXPECT_NE(previous, nullptr) << name << " is not imported";
-    return previous;
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         d->Name != 0; ++d) {
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+            const auto* byName =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) && strcmp(byName->Name, name) == 0) {
+                DWORD old = 0;
+                VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
+                const ULONG_PTR previous =
+                    std::exchange(*slot, reinterpret_cast<ULONG_PTR>(replacement));
+                VirtualProtect(slot, sizeof(*slot), old, &old);
+                return reinterpret_cast<const void*>(previous);
+            }
+        }
+    }
+    ADD_FAILURE() << name << " is not imported";
+    return nullptr;
 }
 
 class ChainTexts : public ::testing::Test {

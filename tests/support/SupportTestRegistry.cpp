@@ -28,8 +28,8 @@ void SetRegistryValue(const wchar_t* path, const wchar_t* name, DWORD type, cons
     RegCloseKey(key);
 }
 
-void SetRegistryDword(const wchar_t* path, const wchar_t* name, DWORD value) {
-    SetRegistryValue(path, name, REG_DWORD, &value, sizeof(value));
+void SetRegistryDword(const wchar_t* path, const wchar_t* name, DWORD value, REGSAM view) {
+    SetRegistryValue(path, name, REG_DWORD, &value, sizeof(value), view);
 }
 
 void SetRegistryString(const wchar_t* path, const wchar_t* name, const std::wstring& value) {

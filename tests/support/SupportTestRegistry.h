@@ -10,5 +10,5 @@
 void DeleteRegistryTree(const wchar_t* path);
 void SetRegistryValue(const wchar_t* path, const wchar_t* name, DWORD type, const void* data,
                       DWORD size, REGSAM view = 0);
-void SetRegistryDword(const wchar_t* path, const wchar_t* name, DWORD value);
+void SetRegistryDword(const wchar_t* path, const wchar_t* name, DWORD value, REGSAM view = 0);
 void SetRegistryString(const wchar_t* path, const wchar_t* name, const std::wstring& value);

@@ -81,18 +81,11 @@ TEST_F(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
 
 TEST_F(PolicyLogFile, NamesEveryLevelAndWritesUnknownDateForTimesItCannotConvert) {
     cMvLogHandlerFile handler(path.c_str(), 0xFFFFFFFF, 5242880, 0);
-    const std::pair<int64_t, uint32_t> entries[] = {{0, 0},
-                                                    {0, 1},
-                                                    {0, 2},
-                                                    {0, 3},
-                                                    {0, 4},
-                                                    {0, 22},
-                                                    {0, 0xFFFFFFFF},
-                                                    {0, 8},
-                                                    {INT64_MAX, LogLevel::Error},
-                                                    {-20000000000LL, LogLevel::Error}};
-    for (const auto& [time, level] : entries) {
-        handler.Log(cMvLogEntry(time, level, 0, L"x"));
+    for (uint32_t level : {0u, 1u, 2u, 3u, 4u, 22u, 0xFFFFFFFFu, 8u}) {
+        handler.Log(cMvLogEntry(0, level, 0, L"x"));
+    }
+    for (int64_t time : {INT64_MAX, -20000000000LL}) {
+        handler.Log(cMvLogEntry(time, LogLevel::Error, 0, L"x"));
     }
     ASSERT_EQ(handler.Flush(), 0);
     std::wstring expected;
@@ -211,13 +204,11 @@ TEST_F(PolicyLogFile, BufferStaysBoundedWhileTheFileStaysLockedForHours) {
     }
     EXPECT_EQ(nowhere.GetBufferedCount(), 1u);
     EXPECT_EQ(nowhere.GetDroppedCount(), 4u);
-}
-
-TEST(PolicyLogFileUnset, DropsBufferedEntriesWhenNoFileIsSet) {
-    cMvLogHandlerFile handler;
-    handler.Log(cMvLogEntry(0, LogLevel::Error, 0, L"nowhere"));
-    EXPECT_EQ(handler.Flush(), 0);
-    EXPECT_EQ(handler.GetBufferedCount(), 0u);
+    // Without a file name nothing is kept at all.
+    cMvLogHandlerFile unset;
+    unset.Log(cMvLogEntry(0, LogLevel::Error, 0, L"nowhere"));
+    EXPECT_EQ(unset.Flush(), 0);
+    EXPECT_EQ(unset.GetBufferedCount(), 0u);
 }
 
 TEST_F(PolicyLogFile, ManyThreadsWriteWholeLinesInPerThreadOrder) {
