@@ -79,7 +79,7 @@ HRESULT BindOrCreate(cMvLog& log, const std::wstring& domain, cMvComPtr<IADs>& o
     hr = container->Create(cMvBstr(L"msDS-App-Configuration").get(),
                            cMvBstr(L"CN=HwgPasswordPolicy").get(), created.put());
     if (SUCCEEDED(hr)) {
-        hr = created ? created.As(object) : E_POINTER;
+        hr = created ? created->QueryInterface(IID_IADs, object.put_void()) : E_POINTER;
     }
     if (FAILED(hr)) {
         log.LogHResult(LogLevel::Error, hr, L"Failed to create the policy object in %s.",
