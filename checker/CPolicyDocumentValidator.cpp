@@ -26,8 +26,6 @@
 #include <windows.h>
 #include <msxml.h>
 
-#include <map>
-
 using resetra::cMvBstr;
 using resetra::cMvComPtr;
 
@@ -79,31 +77,48 @@ std::vector<cMvComPtr<IXMLDOMNode>> ElementChildren(IXMLDOMNode* node) {
     return elements;
 }
 
-// "/A/B[2]": each step with its position among the siblings of its name.
+// The element siblings of `node` with its name, before and after it.
+void CountNamesakes(IXMLDOMNode* node, const std::wstring& name, int& before, int& after) {
+    before = 0;
+    after = 0;
+    for (int direction = 0; direction < 2; ++direction) {
+        node->AddRef();
+        cMvComPtr<IXMLDOMNode> current(node);
+        for (;;) {
+            cMvComPtr<IXMLDOMNode> next;
+            const HRESULT hr = direction == 0 ? current->get_previousSibling(next.put())
+                                              : current->get_nextSibling(next.put());
+            if (hr != S_OK || !next) {
+                break;
+            }
+            if (IsElement(next.get()) && NodeName(next.get()) == name) {
+                ++(direction == 0 ? before : after);
+            }
+            current = std::move(next);
+        }
+    }
+}
+
+// "/PolicyList/Policy[2]/Rule[3]": each step with its position among the
+// element siblings of its name; policies, rules and scopes always carry it.
 std::wstring PathOf(IXMLDOMNode* node) {
     std::wstring path;
+    node->AddRef();
     cMvComPtr<IXMLDOMNode> current(node);
-    current.get()->AddRef();
     while (current && IsElement(current.get())) {
         const std::wstring name = NodeName(current.get());
-        cMvComPtr<IXMLDOMNode> parent;
+        int before = 0;
+        int after = 0;
+        CountNamesakes(current.get(), name, before, after);
         std::wstring step = name;
-        if (SUCCEEDED(current->get_parentNode(parent.put())) && parent && IsElement(parent.get())) {
-            int position = 0;
-            int same = 0;
-            for (const auto& sibling : ElementChildren(parent.get())) {
-                if (NodeName(sibling.get()) == name) {
-                    ++same;
-                    if (sibling.get() == current.get()) {
-                        position = same;
-                    }
-                }
-            }
-            if (same > 1 || name == L"Policy" || name == L"Rule" || name == L"Scope") {
-                step += L"[" + std::to_wstring(position) + L"]";
-            }
+        if (before + after > 0 || name == L"Policy" || name == L"Rule" || name == L"Scope") {
+            step += L"[" + std::to_wstring(before + 1) + L"]";
         }
         path = L"/" + step + path;
+        cMvComPtr<IXMLDOMNode> parent;
+        if (current->get_parentNode(parent.put()) != S_OK) {
+            break;
+        }
         current = std::move(parent);
     }
     return path.empty() ? L"/" : path;
@@ -169,8 +184,17 @@ void CheckPolicy(IXMLDOMNode* policyElement, const wchar_t* version,
         const std::wstring name = NodeName(child.get());
         if (name == L"Rule") {
             RuleList rules;
-            const Lines loaded = Capture(
-                [&](cMvLog& log) { (void)CreateRuleFromXML(log, child.get(), rules, version); });
+            int32_t code = 0;
+            Lines loaded = Capture(
+                [&](cMvLog& log) { code = CreateRuleFromXML(log, child.get(), rules, version); });
+            if (code != 0 && loaded.empty()) {
+                // A rule without a type attribute fails without a line of its
+                // own; the policy's line about it belongs to the rule.
+                loaded = Capture([&](cMvLog& log) {
+                    log.LogCode(LogLevel::Error, code,
+                                L"An error occurred while loading rule from XML.");
+                });
+            }
             Add(childProblems, PathOf(child.get()), loaded);
             if (loaded.empty()) {
                 Add(childProblems, PathOf(child.get()), ProbeExpressions(rules));
@@ -182,8 +206,7 @@ void CheckPolicy(IXMLDOMNode* policyElement, const wchar_t* version,
                 }));
         }
     }
-    // The policy's own lines: those its children's loads did not write, and
-    // not the lines that only repeat that a child failed.
+    // The policy's own lines: those its children's loads did not write.
     for (const Problem& problem : childProblems) {
         for (auto it = own.begin(); it != own.end(); ++it) {
             if (it->text == problem.text) {
@@ -191,14 +214,6 @@ void CheckPolicy(IXMLDOMNode* policyElement, const wchar_t* version,
                 break;
             }
         }
-    }
-    if (!childProblems.empty()) {
-        std::erase_if(own, [](const CCapturingLogHandler::Line& line) {
-            return line.text.find(L"An error occurred while loading rule from XML.") !=
-                       std::wstring::npos ||
-                   line.text.find(L"An error occurred loading policy from XML.") !=
-                       std::wstring::npos;
-        });
     }
     Add(problems, policyPath, own);
     problems.insert(problems.end(), childProblems.begin(), childProblems.end());
