@@ -188,7 +188,7 @@ int CPolicyCheckCommand::Run() {
             }
             outcomes.push_back(std::move(outcome));
         }
-        return Report(*policy, descriptions, passwords, outcomes, firstNew);
+        return Report(*policy, descriptions, outcomes);
     } catch (...) {
         return Failed(-8, L"the policy code stopped on an exception");
     }
@@ -196,10 +196,7 @@ int CPolicyCheckCommand::Run() {
 
 int CPolicyCheckCommand::Report(const CPolicy& policy,
                                 const std::vector<std::wstring>& descriptions,
-                                const std::vector<resetra::cMvSecureString>& passwords,
-                                const std::vector<Outcome>& outcomes, size_t firstNew) {
-    (void)passwords;
-    (void)firstNew;
+                                const std::vector<Outcome>& outcomes) {
     std::vector<const CRuleBase*> rules;
     for (const auto& rule : policy.GetRules()) {
         if (rule && rule->IsEnabled()) {

@@ -34,8 +34,7 @@ private:
     [[nodiscard]] int NoPolicy(int32_t code);
     [[nodiscard]] int Failed(int32_t code, const std::wstring& what);
     [[nodiscard]] int Report(const CPolicy& policy, const std::vector<std::wstring>& descriptions,
-                             const std::vector<resetra::cMvSecureString>& passwords,
-                             const std::vector<Outcome>& outcomes, size_t firstNew);
+                             const std::vector<Outcome>& outcomes);
     [[nodiscard]] bool LoadPolicyFile(class CPolicylist& list);
     void ConfigureTexts();
 
