@@ -89,6 +89,16 @@ bool CPolicyCheckCommand::LoadPolicyFile(CPolicylist& list) {
         }
         return false;
     }
+    if (!m_capture.Problems().empty()) {
+        // The library would load the list the same way, without the
+        // policies that failed.
+        m_console.Err(L"ResetraPolicyCheck: warning: " + m_line.policies +
+                      L" has problems; the library leaves out what failed to load:");
+        for (const auto& line : m_capture.Problems()) {
+            m_console.Err(L"  " + line.text);
+        }
+        m_capture.Clear();
+    }
     return true;
 }
 

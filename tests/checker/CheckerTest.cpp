@@ -163,31 +163,44 @@ std::vector<std::string> DialogMarks(const Journal& journal, std::vector<std::st
 // each password, the shown rule texts, the feedback of each refusal and the
 // password that goes through must agree.
 TEST_F(Checker, VerdictsMarksAndFeedbackEqualTheLibrarysInTheSimulatedWinlogon) {
+    // With `policies`, the example domain holds that document as CORP's
+    // policy list and the checker reads it from the file instead.
     struct Row {
         const wchar_t* fixture;
+        const wchar_t* policies;
         const char* typedUser;
         const wchar_t* user;
         std::vector<std::string> passwords; // only the last may be accepted
     };
+    const wchar_t* const strict = L"examples\\domain\\ChangePasswordDomain.xml";
+    const wchar_t* const example = L"examples\\domain\\ExampleDomain.xml";
+    const wchar_t* const departments = L"examples\\policies\\Departments.xml";
     const std::string old = "OldSecret42!";
     const std::vector<Row> rows = {
-        {L"examples\\domain\\ChangePasswordDomain.xml",
-         "alice",
-         L"alice",
-         {"corp", "aaabbbccc", "Alice1Archer", "Tq7#vLm9!xRw"}},
-        {L"examples\\domain\\ChangePasswordDomain.xml",
-         "tom",
-         L"tom",
-         {"Trainee2026", "Tr@inee2026"}},
-        {L"examples\\domain\\ExampleDomain.xml",
-         "bob",
-         L"bob@corp.example.com",
-         {"short", "longer1x"}},
-        {L"examples\\domain\\ExampleDomain.xml", "carol", L"carol", {"abcde", "abcdefg"}},
+        {strict, nullptr, "alice", L"alice", {"corp", "aaabbbccc", "Alice1Archer", "Tq7#vLm9!xRw"}},
+        {strict, nullptr, "tom", L"tom", {"Trainee2026", "Tr@inee2026"}},
+        {example, nullptr, "bob", L"bob@corp.example.com", {"short", "longer1x"}},
+        {example, nullptr, "dave", L"dave", {"abcde", "abcdefg"}},
+        {example, departments, "carol", L"carol", {"twelve-chars", "fourteen-chars"}},
+        {example, departments, "bob", L"bob", {"elevenchars", "twelve-chars"}},
+        {example,
+         L"examples\\policies\\SmallOffice.xml",
+         "dave",
+         L"dave",
+         {"aaabbbcccddd", "abcabcabcabc"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.typedUser);
-        const std::wstring fixture = Source(row.fixture);
+        std::wstring fixture = Source(row.fixture);
+        if (row.policies != nullptr) {
+            std::string text = ReadAll(fixture);
+            const size_t from = text.find("<Policy><![CDATA[");
+            const size_t to = text.find("</Policy>", from) + 9;
+            text.replace(from, to - from,
+                         "<Policy><![CDATA[" + ReadAll(Source(row.policies)) + "]]></Policy>");
+            fixture = world.Folder() + L"\\domain.xml";
+            WriteAll(fixture, text);
+        }
         std::string actions, input = old + "\n";
         for (const std::string& p : row.passwords) {
             actions += "type 1706 " + old + " ; type 1708 " + p + " ; type 1710 " + p +
@@ -208,6 +221,9 @@ TEST_F(Checker, VerdictsMarksAndFeedbackEqualTheLibrarysInTheSimulatedWinlogon) 
                                           L"--old-password", L"--format", L"tsv"};
         if (std::wstring(row.user).find(L'@') == std::wstring::npos) {
             args.insert(args.end(), {L"--domain", L"corp.example.com"});
+        }
+        if (row.policies != nullptr) {
+            args.insert(args.end(), {L"--policies", Source(row.policies)});
         }
         const Result checked = Run(args, input, fixture);
         const auto verdicts = Records(checked.out, "password");
