@@ -195,7 +195,7 @@ TEST_F(Checker, VerdictsMarksAndFeedbackEqualTheLibrarysInTheSimulatedWinlogon) 
         if (row.policies != nullptr) {
             std::string text = ReadAll(fixture);
             const size_t from = text.find("<Policy><![CDATA[");
-            const size_t to = text.find("</Policy>", from) + 9;
+            const size_t to = text.find("]]></Policy>", from) + 12;
             text.replace(from, to - from,
                          "<Policy><![CDATA[" + ReadAll(Source(row.policies)) + "]]></Policy>");
             fixture = world.Folder() + L"\\domain.xml";
