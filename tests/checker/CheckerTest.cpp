@@ -3,6 +3,7 @@
 // the simulated Winlogon for the same users and passwords; validate names
 // each planted problem by its element path; publish, export and the library
 // agree on the stored value; bad command lines and input are refused.
+#include "support/UniqueHandle.h"
 #include "tests/e2e/SimWorld.h"
 
 #include <gtest/gtest.h>
@@ -60,29 +61,29 @@ protected:
         const std::wstring in = world.Folder() + L"\\in.txt", out = world.Folder() + L"\\out.txt";
         WriteAll(in, input);
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE input_ = CreateFileW(in.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                                    OPEN_EXISTING, 0, nullptr);
-        HANDLE output = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input_;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        PROCESS_INFORMATION process{};
         Result result;
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                           &startup, &process)) {
-            if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-                TerminateProcess(process.hProcess, 99);
+        {
+            const resetra::UniqueFile input(CreateFileW(in.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                        &inherit, OPEN_EXISTING, 0, nullptr));
+            const resetra::UniqueFile output(CreateFileW(
+                out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = input.get();
+            startup.hStdOutput = output.get();
+            startup.hStdError = output.get();
+            PROCESS_INFORMATION started{};
+            if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &started)) {
+                const resetra::UniqueKernelHandle process(started.hProcess);
+                const resetra::UniqueKernelHandle thread(started.hThread);
+                if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+                    TerminateProcess(process.get(), 99);
+                }
+                GetExitCodeProcess(process.get(), &result.code);
             }
-            GetExitCodeProcess(process.hProcess, &result.code);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
         }
-        CloseHandle(input_);
-        CloseHandle(output);
         for (char c : ReadAll(out)) {
             if (c != '\r') {
                 result.out += c;
