@@ -58,7 +58,10 @@ protected:
         for (const auto& a : args) {
             line += L" \"" + a + L"\"";
         }
-        const std::wstring in = world.Folder() + L"\\in.txt", out = world.Folder() + L"\\out.txt";
+        // Files of their own per run: Wine may still hold the last run's.
+        const std::wstring run = std::to_wstring(++m_runs);
+        const std::wstring in = world.Folder() + L"\\in" + run + L".txt";
+        const std::wstring out = world.Folder() + L"\\out" + run + L".txt";
         WriteAll(in, input);
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         Result result;
@@ -67,6 +70,7 @@ protected:
                                                         &inherit, OPEN_EXISTING, 0, nullptr));
             const resetra::UniqueFile output(CreateFileW(
                 out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+            EXPECT_TRUE(input && output) << "stdin or stdout file not opened: " << GetLastError();
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             startup.dwFlags = STARTF_USESTDHANDLES;
@@ -93,6 +97,9 @@ protected:
     }
 
     SimRun world;
+
+private:
+    int m_runs = 0;
 };
 
 std::vector<std::vector<std::string>> Records(const std::string& out, const std::string& kind) {
@@ -384,6 +391,8 @@ TEST_F(Checker, BadCommandLinesAndInputExitTwoWithUsage) {
     }
     EXPECT_EQ(0u, Run({L"--help"}).code);
     EXPECT_EQ(2u, Run({L"validate", world.Folder() + L"\\missing.xml"}).code);
+    WriteAll(world.Folder() + L"\\latin1.xml", "<PolicyList><P name=\"caf\xe9\"/></PolicyList>");
+    EXPECT_EQ(2u, Run({L"validate", world.Folder() + L"\\latin1.xml"}).code);
     const std::wstring domain = Source(L"examples\\domain\\ExampleDomain.xml");
     EXPECT_EQ(2u, Run({L"check", L"--user", L"alice", L"--domain", L"corp.example.com"},
                       "ok\n\xff\xfe\n", domain)
@@ -421,6 +430,7 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     WriteAll(policies, "<PolicyList><Policy name=\"Tab&#9;Name\"><Scope type=\"3\"><SID>"
                        "corp.example.com/</SID></Scope><Rule type=\"2\"><Enabled>1</Enabled>"
                        "<MinimumLength>3</MinimumLength><Description>a\\b\tc</Description>"
+                       "<Description languageid=\"7\">Drei</Description>"
                        "</Rule><Rule type=\"5\"><Enabled>1</Enabled><Regex Type=\"0\">"
                        "^(a+)+\\1$</Regex></Rule></Policy></PolicyList>");
     const std::string exhausting = std::string(254, 'a') + "!";
@@ -429,6 +439,10 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     EXPECT_EQ("policy\tTab\\tName\npassword\t1\terror\t-1\n"
               "rule\t1\t1\tMinimum Password Length\tmet\ta\\\\b\\tc\n",
               error.out);
+    const Result german = Run({L"check", L"--user", L"alice", L"--domain", L"corp.example.com",
+                               L"--policies", policies, L"--language", L"7", L"--format", L"tsv"},
+                              "abc\n", domain);
+    EXPECT_NE(std::string::npos, german.out.find("\tmet\tDrei\n")) << german.out;
     const Result mixed = check(L"alice", L"corp.example.com", "\n" + exhausting);
     EXPECT_EQ(1u, mixed.code) << mixed.out;
     EXPECT_NE(std::string::npos,
