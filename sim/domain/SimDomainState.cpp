@@ -4,6 +4,8 @@
 // imports it has redirected.
 #include "sim/domain/SimDomainState.h"
 
+#include "support/UniqueHandle.h"
+
 namespace {
 // GetProcAddress answers a generic function pointer; the detour through
 // void* is the documented way to give it its real type.
@@ -46,6 +48,32 @@ void SimDomainState::SetModel(SimDomainModel model) {
     m_counts.clear();
     m_total = 0;
     m_journal.clear();
+}
+
+void SimDomainState::CommitWrite(SimDomainModel model, const std::vector<BYTE>* policyValue) {
+    auto fresh = std::make_shared<const SimDomainModel>(std::move(model));
+    std::wstring writeBack;
+    {
+        SimLockGuard guard(*this);
+        m_model = std::move(fresh);
+        writeBack = m_policyWriteBack;
+    }
+    if (policyValue == nullptr || writeBack.empty()) {
+        return;
+    }
+    const resetra::UniqueFile file(CreateFileW(writeBack.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return;
+    }
+    DWORD written = 0;
+    (void)WriteFile(file.get(), policyValue->data(), static_cast<DWORD>(policyValue->size()),
+                    &written, nullptr);
+}
+
+void SimDomainState::SetPolicyWriteBack(std::wstring path) {
+    SimLockGuard guard(*this);
+    m_policyWriteBack = std::move(path);
 }
 
 void SimDomainState::Answer(const wchar_t* function, bool roundTrip, const std::wstring& details) {
