@@ -8,8 +8,6 @@
 #include "policy/CRuleHistoryMinimumAge.h"
 #include "support/WideFormat.h"
 
-#include <climits>
-
 namespace {
 
 std::wstring ListOf(const std::wstring& policies) {
@@ -112,30 +110,6 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
     UseCorpPolicy(L"");
     EXPECT_LT(list.LoadFromDomain(log, L"corp.example.com", nullptr), 0);
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Failed to bind policy object in Active Directoy."));
-}
-
-TEST_F(PolicyList, SplitsTheTimeStampFromTheEndOfTheText) {
-    const struct {
-        const wchar_t* suffix;
-        int64_t time;
-        size_t policies;
-    } rows[] = {
-        {L"#42#", 42, 1},
-        {L"", 0, 1},
-        {L"#-7#", -7, 1},
-        {L"#99999999999999999999#", LLONG_MAX, 1}, // clamped and logged; the document loads
-        {L"42#", 0, 0}, // no opening mark: the text stays as it is and does not parse
-    };
-    const std::wstring document = ListOf(PolicyFor(L"p", kDomainScope));
-    for (const auto& row : rows) {
-        UseCorpDocument(document + row.suffix);
-        int64_t time = -1;
-        (void)list.LoadFromDomain(log, L"corp.example.com", &time);
-        EXPECT_EQ(time, row.time) << row.suffix;
-        EXPECT_EQ(list.GetCount(), row.policies) << row.suffix;
-    }
-    EXPECT_TRUE(Logged(LogLevel::Error,
-                       L"Overflow condition occurred while convering string time to integer."));
 }
 
 TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {

@@ -45,17 +45,11 @@ TEST_F(ExamplePolicies, GiveEachUserOfTheExampleDomainTheIntendedPolicy) {
     }
 }
 
-TEST_F(ExamplePolicies, TheStrictPolicyUsesEveryRuleTypeAndTestsAPassword) {
+TEST_F(ExamplePolicies, TheStrictPolicyAcceptsAStrongPasswordAndNamesTheRuleAnotherBreaks) {
     Store(L"Strict.xml");
     ASSERT_EQ(list.GetCount(), 1u);
     CPolicy& strict = *list.GetPolicy(0);
-    std::vector<int32_t> types;
-    for (const auto& rule : strict.GetRules()) {
-        types.push_back(rule->GetType());
-    }
-    EXPECT_EQ(types, (std::vector<int32_t>{1, 2, 3, 6, 7, 5, 5, 5, 6, 7, 8}));
-    EXPECT_EQ(strict.CountEnabledRules(), types.size());
-
+    EXPECT_EQ(strict.CountEnabledRules(), 11u);
     CScope bob = UserScope(L"bob");
     bool accepted = false;
     std::wstring feedback;

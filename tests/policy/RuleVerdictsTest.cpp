@@ -31,6 +31,12 @@ TEST_F(RuleVerdicts, EachRuleJudgesThePasswordsAtItsBoundaries) {
         like0(true, 0.0f), like7(true, 7.0f), off(false);
     CRuleNameSimilarity names(false, true), login(true, false);
     const wchar_t *const abc8 = L"abcdefgh", *const abc10 = L"abcdefghij";
+    std::wstring longOld; // 254 characters, and nearly the same: too long for a plain recursion
+    for (int i = 0; i < 254; ++i) {
+        longOld.push_back(static_cast<wchar_t>(L'!' + (i * 37) % 90));
+    }
+    std::wstring longNew = longOld + L"ab";
+    longNew[100] = L'~';
     // Per rule, the passwords it accepts and those it refuses, against `old`.
     const struct {
         CRuleBase* rule;
@@ -68,6 +74,7 @@ TEST_F(RuleVerdicts, EachRuleJudgesThePasswordsAtItsBoundaries) {
         {&like079, {}, {L"abXdefgYij"}, abc10},
         {&like1, {L"abcXefgh"}, {}, abc8}, // exact occurrences only
         {&like0, {}, {L"zzzzzzzh"}, abc8}, // fewer than n edits
+        {&like0, {}, {longNew.c_str()}, longOld.c_str()},
         {&like7, {L"abcXefgh"}, {}, abc8}, // clamped to 1
         {&like, {abc8}, {}, L""},          // an absent old password is never similar
         {&like, {abc8}, {}},

@@ -1,6 +1,6 @@
 // Differential test of the directed similarity against its literal recursive
 // definition (SimilarityReference.h) on generated near-matches and on what the
-// generator never makes (absent patterns, NaN ratios, long inputs): natively
+// generator never makes (absent strings, NaN ratios): natively
 // the portable core, under Wine the DLL's own Similarity. Prints the case count
 // and the time; exits 1 on the first disagreement, printing the case.
 #include "tests/policy/SimilarityReference.h"
@@ -125,9 +125,8 @@ String Of(const char* ascii) {
     return String(ascii, ascii + std::strlen(ascii));
 }
 
-// What the generator never makes, against the recursion where it finishes
-// and against known values where it cannot: 254 and 256 characters,
-// unrelated and nearly equal, at the ratios with the widest bounds.
+// What the generator never makes: absent strings, ratios outside [0, 1] or
+// not a number.
 bool FixedCasesDisagree() {
     const double r08 = static_cast<double>(0.8f);
     const String empty, a = Of("a"), xbyz = Of("xbyz"), abcd = Of("abcd"), upper = Of("JONATHAN"),
@@ -150,24 +149,6 @@ bool FixedCasesDisagree() {
                           Product(c.b, c.a, c.ratio, lowerCase, false))) {
                 return true;
             }
-        }
-    }
-    String password, name;
-    for (int i = 0; i < 256; ++i) {
-        password.push_back(static_cast<Char>(u'!' + (i * 37) % 90));
-        name.push_back(static_cast<Char>(u'!' + (i * 53 + 11) % 90));
-    }
-    password.resize(254);
-    String nearName = password + Of("ab");
-    nearName[100] = u'~';
-    for (const double ratio : {0.0, 0.5, r08}) {
-        if (Disagrees(2, "long near", password.c_str(), nearName.c_str(), ratio, false,
-                      1.0 - 3.0 / 256,
-                      Product(password.c_str(), nearName.c_str(), ratio, false, true)) ||
-            (ratio >= 0.5 &&
-             Disagrees(3, "long unrelated", password.c_str(), name.c_str(), ratio, true, 0.0,
-                       Product(password.c_str(), name.c_str(), ratio, true, true)))) {
-            return true;
         }
     }
     return false;
