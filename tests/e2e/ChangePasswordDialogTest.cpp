@@ -16,10 +16,6 @@ using namespace simworld;
 
 namespace {
 
-const wchar_t* const kVexaPolicyKey =
-    L"Software\\Policies\\Harrowgate\\Vexa Policy Manager\\Vexa Gina";
-const wchar_t* const kVexaLocalKey = L"Software\\Harrowgate\\Vexa Policy Manager\\Vexa GINA";
-
 // Three rules in this order: length, digit, capital letter.
 const char* const kPolicy =
     "<PolicyList version=\"2\"><Policy name=\"Sales\"><Configuration>0</Configuration>"
@@ -68,24 +64,31 @@ std::string ReadBytes(const std::wstring& path) {
     return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
-class ChangePasswordDialog : public ::testing::Test {
+// ASCII text as UTF-16LE bytes, as the logs hold it.
+std::string Utf16(const std::string& text) {
+    std::string wide;
+    for (char c : text) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+class ChangePasswordDialog : public SimTest {
 protected:
     void SetUp() override {
-        RegistrySetup::CleanAll();
-        RegistrySetup::SetString(kGinaKey, L"Log File", run.StubLogPath());
-        RegistrySetup::SetDword(kGinaKey, L"Log Mask", 0xFFFFFFFF);
-        RegistrySetup::SetDword(kVexaLocalKey, L"GinaEnabled", 1);
+        SimTest::SetUp();
+        RegistrySetup::SetDword(kResetraGinaKey, L"Log Mask", 0xFFFFFFFF);
+        RegistrySetup::SetDword(kVexaGinaLocalKey, L"GinaEnabled", 1);
         policyLog = run.Folder() + L"\\policy.log";
-        RegistrySetup::SetDword(kVexaPolicyKey, L"LogEnabled", 1);
-        RegistrySetup::SetString(kVexaPolicyKey, L"FileLogFilename", policyLog);
-        RegistrySetup::SetDword(kVexaPolicyKey, L"FileLogMask", 0xFFFFFFFF);
+        RegistrySetup::SetDword(kVexaGinaPolicyKey, L"LogEnabled", 1);
+        RegistrySetup::SetString(kVexaGinaPolicyKey, L"FileLogFilename", policyLog);
+        RegistrySetup::SetDword(kVexaGinaPolicyKey, L"FileLogMask", 0xFFFFFFFF);
     }
-    void TearDown() override { RegistrySetup::CleanAll(); }
 
     // Opens the change-password dialog of alice in CORP once, with the
     // actions given, and checks that the run ended cleanly.
-    void Show(const std::string& actions, const DomainSetup& setup = {},
-              const std::string& extra = "") {
+    void Show(const std::string& actions, const DomainSetup& setup = {}) {
         const std::wstring fixture = run.Folder() + L"\\domain.xml";
         {
             std::ofstream out(Narrow(fixture), std::ios::binary);
@@ -94,7 +97,7 @@ protected:
         ASSERT_EQ(0u, run.Run("set domain " + Narrow(fixture) +
                               "\nset chained.user alice\nset chained.domains CORP\n"
                               "set msgbox.answer 1\nset dialog.1700 " +
-                              actions + "\n" + extra + "negotiate\ninitialize\nloggedonsas 1\n"))
+                              actions + "\nnegotiate\ninitialize\nloggedonsas 1\n"))
             << run.Events().Dump();
         EXPECT_FALSE(run.Events().Has("host type-error")) << run.Events().Dump();
         EXPECT_TRUE(run.Events().Has("host domain-outstanding binds=0 nameresults=0 "
@@ -106,27 +109,17 @@ protected:
     // The marks of the `index`-th listing of the dialog, top to bottom:
     // v for the check, x for the cross.
     std::string Marks(int index) const {
-        const auto& lines = run.Events().Lines();
-        int at = -1;
-        for (int i = 0; i <= index; ++i) {
-            at = run.Events().IndexOf("host window key=1700", at + 1);
-            if (at < 0) {
-                return "(no listing)";
-            }
-        }
+        const DialogSnapshot listing = Snapshot(run.Events(), "1700", index);
         std::vector<std::pair<int, char>> marks;
-        for (size_t i = static_cast<size_t>(at) + 1; i < lines.size(); ++i) {
-            if (lines[i].rfind("host control ", 0) != 0 &&
-                lines[i].rfind("host subcontrol ", 0) != 0) {
-                break;
-            }
-            const Fields f = ParseFields(lines[i]);
-            if (f.count("mark")) {
-                marks.emplace_back(Number(f, "y"), f.at("mark") == "check" ? 'v' : 'x');
+        for (const auto* controls : {&listing.controls, &listing.nested}) {
+            for (const Fields& f : *controls) {
+                if (f.count("mark")) {
+                    marks.emplace_back(Number(f, "y"), f.at("mark") == "check" ? 'v' : 'x');
+                }
             }
         }
         std::sort(marks.begin(), marks.end());
-        std::string text;
+        std::string text = listing.window.empty() ? "(no listing)" : "";
         for (const auto& mark : marks) {
             text += mark.second;
         }
@@ -135,22 +128,20 @@ protected:
 
     bool PolicyLogHas(const std::string& text) const {
         const std::string bytes = ReadBytes(policyLog);
-        std::string wide;
-        for (char c : text) {
-            wide += c;
-            wide += '\0';
-        }
-        return bytes.find(text) != std::string::npos || bytes.find(wide) != std::string::npos;
+        return bytes.find(text) != std::string::npos ||
+               bytes.find(Utf16(text)) != std::string::npos;
     }
 
-    SimRun run;
     std::wstring policyLog;
 };
 
+// The policies are loaded when the dialog opens, and again once when the
+// focus leaves the domain list; no key and no other focus change asks the
+// directory anything. Typing in the confirmation changes no mark.
 TEST_F(ChangePasswordDialog, MarksFollowTheNewPasswordKeyByKeyWithoutDirectoryCalls) {
     Show("controls ; type 1706 Old#Pass9 ; controls ; type 1708 a ; controls ; type 1708 B ; "
-         "controls ; type 1708 1 ; controls ; type 1708 cdefg ; controls ; type 1710 aB1cdef ; "
-         "controls ; press 2");
+         "controls ; type 1708 1 ; controls ; setfocus 1704 ; setfocus 1708 ; type 1708 cdefg ; "
+         "controls ; type 1710 aB1cdef ; controls ; press 2");
     const char* expected[] = {"xxx", "xxx", "xxx", "xxv", "xvv", "vvv", "vvv"};
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(expected[i], Marks(i)) << "listing " << i << "\n" << run.Events().Dump();
@@ -159,73 +150,51 @@ TEST_F(ChangePasswordDialog, MarksFollowTheNewPasswordKeyByKeyWithoutDirectoryCa
     ASSERT_NE(nullptr, first.WithId(1020));
     EXPECT_EQ(JournalText("Password compliance to complexity rules"),
               first.WithId(1020)->at("text"));
-    // The policies were loaded once, when the dialog opened; after that
-    // neither a focus change into a password field nor a key asks the
-    // directory anything.
-    size_t typed = 0;
+    std::vector<std::string> typed, focused;
     for (const std::string& line : run.Events().Lines()) {
         if (line.rfind("host typed ", 0) == 0) {
-            ++typed;
-            EXPECT_NE(std::string::npos, line.find(" dircalls=0")) << line;
+            typed.push_back(ParseFields(line).at("dircalls"));
+        } else if (line.rfind("host dialog-action key=1700 action=setfocus", 0) == 0) {
+            focused.push_back(ParseFields(line).at("dircalls"));
         }
     }
-    EXPECT_EQ(6u, typed);
+    EXPECT_EQ(std::vector<std::string>(6, "0"), typed);
+    ASSERT_EQ(2u, focused.size());
+    EXPECT_EQ("0", focused[0]); // into the domain list
+    EXPECT_NE("0", focused[1]); // out of it: the reload
 }
 
-// Leaving the domain list is a reload point: the policies and what the
-// directory said about the user are read again once, and the keys typed
-// after it make no directory call.
-TEST_F(ChangePasswordDialog, LeavingTheDomainListReloadsOnceAndKeysStayWithoutDirectoryCalls) {
-    Show("type 1708 a ; setfocus 1704 ; setfocus 1708 ; type 1708 B1 ; controls ; press 2");
-    std::vector<std::string> reloads;
-    for (const std::string& line : run.Events().Lines()) {
-        if (line.rfind("host dialog-action key=1700 action=setfocus", 0) == 0) {
-            reloads.push_back(ParseFields(line).at("dircalls"));
-        }
-    }
-    ASSERT_EQ(2u, reloads.size());
-    EXPECT_EQ("0", reloads[0]); // into the domain list
-    EXPECT_NE("0", reloads[1]); // out of it: the reload
-    EXPECT_EQ(2u, run.Events().Count("host typed key=1700 id=1708"));
-    const int typed = run.Events().IndexOf("host typed key=1700 id=1708 keys=2");
-    ASSERT_GE(typed, 0);
-    const Fields last = ParseFields(run.Events().Lines()[static_cast<size_t>(typed)]);
-    EXPECT_EQ("0", last.at("dircalls"));
-    EXPECT_EQ("xvv", Marks(0));
-}
-
-TEST_F(ChangePasswordDialog, CaseOnlyMismatchIsRefusedAndEmptiesAllThreeFields) {
+// A confirmation differing only in case is refused, the three fields emptied
+// and the focus on the old password; then broken rules are listed in rule
+// order; only the corrected password's OK reaches the chained GINA.
+TEST_F(ChangePasswordDialog, MismatchAndBrokenRulesAreRefusedUntilTheCorrectedPasswordGoesThrough) {
     Show("type 1706 Old#Pass9 ; type 1708 aB1cdefg ; type 1710 Ab1cdefg ; press 1 ; focus ; "
-         "controls ; press 2");
-    const Fields box = run.Events().FieldsOf("host dispatch WlxMessageBox");
+         "controls ; type 1706 Old#Pass9 ; type 1708 abcdefgh ; type 1710 abcdefgh ; press 1 ; "
+         "type 1706 Old#Pass9 ; type 1708 aB1cdefg ; type 1710 aB1cdefg ; press 1");
+    const Journal& journal = run.Events();
+    const int first = journal.IndexOf("host dispatch WlxMessageBox");
+    const int second = journal.IndexOf("host dispatch WlxMessageBox", first + 1);
+    ASSERT_TRUE(first >= 0 && second > first) << journal.Dump();
+    const Fields mismatch = ParseFields(journal.Lines()[static_cast<size_t>(first)]);
     EXPECT_EQ(JournalText("The passwords you typed do not match. Type the new password in both "
                           "text boxes."),
-              box.count("text") ? box.at("text") : "");
-    EXPECT_EQ(JournalText("Change Password"), box.count("title") ? box.at("title") : "");
-    EXPECT_EQ("0x30", box.count("style") ? box.at("style") : "");
-    EXPECT_FALSE(run.Events().Has("chained dialog-ok"));
-    EXPECT_EQ("1706", run.Events().FieldsOf("host focus").at("id"));
-    const DialogSnapshot after = Snapshot(run.Events(), "1700");
+              mismatch.at("text"));
+    EXPECT_EQ(JournalText("Change Password"), mismatch.at("title"));
+    EXPECT_EQ("0x30", mismatch.at("style"));
+    EXPECT_EQ("1706", journal.FieldsOf("host focus").at("id"));
+    const DialogSnapshot after = Snapshot(journal, "1700");
     for (int id : {1706, 1708, 1710}) {
         ASSERT_NE(nullptr, after.WithId(id));
         EXPECT_EQ("*masked*", after.WithId(id)->at("text")) << id;
         EXPECT_EQ("0", after.WithId(id)->at("length")) << id;
     }
-}
-
-TEST_F(ChangePasswordDialog, BrokenRulesAreListedInRuleOrderAndTheCorrectedPasswordGoesThrough) {
-    Show("type 1706 Old#Pass9 ; type 1708 abcdefgh ; type 1710 abcdefgh ; press 1 ; "
-         "type 1706 Old#Pass9 ; type 1708 aB1cdefg ; type 1710 aB1cdefg ; press 1");
-    EXPECT_EQ(1u, run.Events().Count("host dispatch WlxMessageBox"));
-    const Fields box = run.Events().FieldsOf("host dispatch WlxMessageBox");
     EXPECT_EQ(JournalText("Your new password did not satisfy the following rules:") + "\\x0d\\x0a" +
                   JournalText(" - At least one digit.") + "\\x0d\\x0a" +
                   JournalText(" - At least one capital letter.") + "\\x0d\\x0a",
-              box.count("text") ? box.at("text") : "")
-        << run.Events().Dump();
-    EXPECT_EQ(1u, run.Events().Count("chained dialog-ok"));
-    EXPECT_GT(run.Events().IndexOf("chained dialog-ok"),
-              run.Events().IndexOf("host dispatch WlxMessageBox"));
+              ParseFields(journal.Lines()[static_cast<size_t>(second)]).at("text"));
+    EXPECT_EQ(2u, journal.Count("host dispatch WlxMessageBox"));
+    EXPECT_EQ(1u, journal.Count("chained dialog-ok"));
+    EXPECT_GT(journal.IndexOf("chained dialog-ok"), second);
 }
 
 // Fourteen rules need more than the panel's first 195 pixels: the dialog
@@ -303,7 +272,7 @@ TEST_F(ChangePasswordDialog, DisabledExtensionLeavesTheDialogAsTheChainedGinaDre
         }
         return rows;
     };
-    RegistrySetup::SetDword(kVexaPolicyKey, L"GinaEnabled", 0);
+    RegistrySetup::SetDword(kVexaGinaPolicyKey, L"GinaEnabled", 0);
     Show("type 1708 abc ; controls ; press 2");
     const std::vector<std::string> disabled = layout(Snapshot(run.Events(), "1700"));
     EXPECT_FALSE(run.Events().Has("host subcontrol"));
@@ -325,24 +294,16 @@ TEST_F(ChangePasswordDialog, NoPasswordReachesEitherLogOrTheJournal) {
     ASSERT_TRUE(PolicyLogHas("Get applicable policy."));
     const std::string stub = ReadBytes(run.StubLogPath());
     const std::string policy = ReadBytes(policyLog);
-    std::string journal;
-    for (const std::string& line : run.Events().Lines()) {
-        journal += line + "\n";
-    }
+    const std::string journal = run.Events().Dump();
     for (const char* typed : {"Zq8#Old4x", "Kp5!newmix", "Kp5!newmiy", "Wv3$Freshy"}) {
         const std::string password = typed;
         // The longest piece that identifies it: everything after its first
         // character, as text and as UTF-16.
         const std::string tail = password.substr(1);
-        std::string wide;
-        for (char c : tail) {
-            wide += c;
-            wide += '\0';
-        }
         for (const std::string* where :
              {&stub, &policy, static_cast<const std::string*>(&journal)}) {
             EXPECT_EQ(std::string::npos, where->find(tail)) << password;
-            EXPECT_EQ(std::string::npos, where->find(wide)) << password;
+            EXPECT_EQ(std::string::npos, where->find(Utf16(tail))) << password;
         }
     }
     EXPECT_TRUE(run.Events().Has("chained dialog-ok"));

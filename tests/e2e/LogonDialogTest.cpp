@@ -46,17 +46,14 @@ int LabelWidth(const std::string& label) {
 // One setting changed, and whether the dialog's addition is then shown.
 using Step = std::tuple<const wchar_t*, const wchar_t*, DWORD, bool>;
 
-class LogonDialog : public ::testing::Test {
+class LogonDialog : public SimTest {
 protected:
     void SetUp() override {
-        RegistrySetup::CleanAll();
-        RegistrySetup::SetString(kResetraGinaKey, L"Log File", run.StubLogPath());
+        SimTest::SetUp();
         RegistrySetup::SetDword(kResetraGinaKey, L"GINAEnabled", 1);
         RegistrySetup::SetString(kResetWizardKey, L"Reset Wizard Location",
                                  SimDir() + L"\\ResetraReset.exe");
     }
-    void TearDown() override { RegistrySetup::CleanAll(); }
-
     void German() {
         RegistrySetup::SetString(kWizardsPolicyKey, L"Language", L"German");
         RegistrySetup::SetString(kWizardsPolicyKey, L"GINA Locale",
@@ -90,8 +87,6 @@ protected:
             EXPECT_EQ(expected, shown()) << Narrow(name) << " " << value;
         }
     }
-
-    SimRun run;
 };
 
 // Inside the dialog, apart from the GINA's controls, text above the button,

@@ -10,10 +10,6 @@
 
 namespace simworld {
 
-const wchar_t* const kGinaKey = L"SOFTWARE\\Harrowgate\\Resetra\\GINA";
-const wchar_t* const kWizardsKey = L"SOFTWARE\\Policies\\Harrowgate\\Resetra\\Wizards";
-const wchar_t* const kWinlogonKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-
 std::wstring SimDir() {
     return RESETRA_SIM_DIR;
 }
@@ -21,13 +17,7 @@ std::wstring SimDir() {
 std::string JournalText(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == ' ') {
-            out += "\\s";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else {
-            out += c;
-        }
+        out += c == ' ' ? "\\s" : c == '\\' ? "\\\\" : std::string(1, c);
     }
     return out;
 }
@@ -37,9 +27,6 @@ std::wstring ProductDll() {
 }
 
 std::string Narrow(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
@@ -49,9 +36,6 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
     const int size =
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(size), L'\0');
@@ -62,30 +46,27 @@ std::wstring Widen(const std::string& text) {
 // ---- registry ----------------------------------------------------------------
 
 namespace {
-void DeleteTree(const wchar_t* subkey, REGSAM view) {
-    // Depth-first, within one registry view.
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, KEY_ALL_ACCESS | view, &key) != 0) {
-        return;
-    }
-    wchar_t child[256];
-    for (;;) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != 0) {
-            break;
-        }
-        const std::wstring path = std::wstring(subkey) + L"\\" + child;
-        DeleteTree(path.c_str(), view);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subkey, view, 0);
-}
-
 HKEY Create(const wchar_t* subkey, REGSAM view) {
     HKEY key = nullptr;
     EXPECT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0, KEY_ALL_ACCESS | view,
                                  nullptr, &key, nullptr));
     return key;
+}
+
+// Depth-first, within one registry view.
+void DeleteTree(const std::wstring& subkey, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key) != 0) {
+        return;
+    }
+    wchar_t child[256];
+    for (DWORD length = 256;
+         RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) == 0;
+         length = 256) {
+        DeleteTree(subkey + L"\\" + child, view);
+    }
+    RegCloseKey(key);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, subkey.c_str(), view, 0);
 }
 } // namespace
 
@@ -93,7 +74,12 @@ void RegistrySetup::CleanAll() {
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
         DeleteTree(L"SOFTWARE\\Harrowgate", view);
         DeleteTree(L"SOFTWARE\\Policies\\Harrowgate", view);
-        DeleteValue(kWinlogonKey, L"GINADll", view);
+        HKEY winlogon = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWinlogonKey, 0, KEY_SET_VALUE | view, &winlogon) ==
+            0) {
+            RegDeleteValueW(winlogon, L"GINADll");
+            RegCloseKey(winlogon);
+        }
     }
 }
 
@@ -110,14 +96,6 @@ void RegistrySetup::SetDword(const wchar_t* subkey, const wchar_t* name, DWORD v
     ASSERT_EQ(0, RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                 sizeof(value)));
     RegCloseKey(key);
-}
-
-void RegistrySetup::DeleteValue(const wchar_t* subkey, const wchar_t* name, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subkey, 0, KEY_SET_VALUE | view, &key) == 0) {
-        RegDeleteValueW(key, name);
-        RegCloseKey(key);
-    }
 }
 
 // ---- journal -------------------------------------------------------------------
@@ -156,14 +134,11 @@ DialogSnapshot Snapshot(const Journal& journal, const std::string& key, int inde
     const auto& lines = journal.Lines();
     snapshot.window = ParseFields(lines[static_cast<size_t>(at)]);
     for (size_t i = static_cast<size_t>(at) + 1; i < lines.size(); ++i) {
-        // Windows nested in a control (rows of a panel) are listed among them.
-        if (lines[i].rfind("host subcontrol key=" + key + " ", 0) == 0) {
-            continue;
-        }
-        if (lines[i].rfind("host control key=" + key + " ", 0) != 0) {
+        const bool nested = lines[i].rfind("host subcontrol key=" + key + " ", 0) == 0;
+        if (!nested && lines[i].rfind("host control key=" + key + " ", 0) != 0) {
             break;
         }
-        snapshot.controls.push_back(ParseFields(lines[i]));
+        (nested ? snapshot.nested : snapshot.controls).push_back(ParseFields(lines[i]));
     }
     return snapshot;
 }
@@ -274,13 +249,12 @@ DWORD SimRun::Run(const std::string& scenario, const std::wstring& hostDir) {
     return exitCode;
 }
 
-bool SimRun::StubLogHas(const std::string& text) const {
+size_t SimRun::StubLogCount(const std::string& text) const {
+    size_t count = 0;
     for (const auto& line : StubLogLines()) {
-        if (line.find(text) != std::string::npos) {
-            return true;
-        }
+        count += line.find(text) != std::string::npos;
     }
-    return false;
+    return count;
 }
 
 std::vector<std::string> SimRun::StubLogLines() const {
@@ -289,17 +263,12 @@ std::vector<std::string> SimRun::StubLogLines() const {
     std::wstring text(bytes.size() / 2, L'\0');
     memcpy(text.data(), bytes.data(), text.size() * 2);
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) {
-            if (start < text.size()) {
-                lines.push_back(Narrow(text.substr(start)));
-            }
-            break;
+    std::wistringstream stream(text);
+    for (std::wstring line; std::getline(stream, line, L'\n');) {
+        if (!line.empty() && line.back() == L'\r') {
+            line.pop_back();
         }
-        lines.push_back(Narrow(text.substr(start, end - start)));
-        start = end + 2;
+        lines.push_back(Narrow(line));
     }
     return lines;
 }

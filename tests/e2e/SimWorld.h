@@ -4,6 +4,9 @@
 // host and the chained GINA, and the stub log.
 #pragma once
 
+#include "support/RegistryKeys.h"
+
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
@@ -18,12 +21,7 @@ struct RegistrySetup {
     static void SetString(const wchar_t* subkey, const wchar_t* name, const std::wstring& value,
                           REGSAM view = 0);
     static void SetDword(const wchar_t* subkey, const wchar_t* name, DWORD value, REGSAM view = 0);
-    static void DeleteValue(const wchar_t* subkey, const wchar_t* name, REGSAM view = 0);
 };
-
-extern const wchar_t* const kGinaKey;
-extern const wchar_t* const kWizardsKey;
-extern const wchar_t* const kWinlogonKey;
 
 using Fields = std::map<std::string, std::string>;
 
@@ -46,10 +44,11 @@ private:
 
 Fields ParseFields(const std::string& line);
 
-// One "controls" snapshot of a dialog: the window line and its controls.
+// One "controls" snapshot of a dialog: the window line, its controls and the
+// windows nested in a control (rows of a panel).
 struct DialogSnapshot {
     Fields window;
-    std::vector<Fields> controls;
+    std::vector<Fields> controls, nested;
     // The first control whose field `key` is `value` (journal spelling,
     // spaces as \s), or null.
     [[nodiscard]] const Fields* With(const std::string& key, const std::string& value) const;
@@ -83,12 +82,31 @@ public:
     [[nodiscard]] const Journal& Events() const { return m_journal; }
     // Stub log lines (UTF-16LE file, CR LF) converted to UTF-8, without CR LF.
     [[nodiscard]] std::vector<std::string> StubLogLines() const;
-    [[nodiscard]] bool StubLogHas(const std::string& text) const;
+    // Stub log lines holding `text`.
+    [[nodiscard]] size_t StubLogCount(const std::string& text) const;
+    [[nodiscard]] bool StubLogHas(const std::string& text) const { return StubLogCount(text) > 0; }
 
 private:
     std::wstring m_folder;
     std::wstring m_stubLog;
     Journal m_journal{{}};
+};
+
+// The keys by their older names, as other folders' tests spell them.
+inline constexpr const wchar_t* kGinaKey = kResetraGinaKey;
+inline constexpr const wchar_t* kWizardsKey = kWizardsPolicyKey;
+
+// A test of the simulated Winlogon: the library's settings cleaned before and
+// after, its stub log written to the run's folder.
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegistrySetup::CleanAll();
+        RegistrySetup::SetString(kResetraGinaKey, L"Log File", run.StubLogPath());
+    }
+    void TearDown() override { RegistrySetup::CleanAll(); }
+
+    SimRun run;
 };
 
 std::wstring SimDir();

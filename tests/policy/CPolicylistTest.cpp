@@ -1,20 +1,14 @@
 // The policy list: reading the domain's stored value with its time stamp,
 // every result code, hostile stored documents (each refused with a code and
-// a log line, nothing left outstanding), comments among the policies, the
-// choice of the first enabled matching policy, and the editing operations.
+// a log line, nothing left outstanding), comments among the policies and the
+// choice of the first enabled matching policy.
 #include "PolicyTestWorld.h"
 
 #include "policy/CPolicylist.h"
 #include "policy/CRuleHistoryMinimumAge.h"
 #include "support/WideFormat.h"
 
-#include <climits>
-
 namespace {
-
-std::wstring ListOf(const std::wstring& policies) {
-    return L"<PolicyList>" + policies + L"</PolicyList>";
-}
 
 // A policy with a minimum-length rule and these scopes.
 std::wstring PolicyFor(const wchar_t* name, const wchar_t* scope,
@@ -35,10 +29,7 @@ protected:
     [[nodiscard]] std::vector<std::wstring> Names() const {
         std::vector<std::wstring> names;
         for (std::size_t i = 0; i < list.GetCount(); ++i) {
-            const CPolicy* policy = list.GetPolicy(i);
-            names.emplace_back(policy == nullptr              ? L"(empty)"
-                               : policy->GetName() == nullptr ? L"(no name)"
-                                                              : policy->GetName());
+            names.emplace_back(list.GetPolicy(i)->GetName());
         }
         return names;
     }
@@ -117,32 +108,8 @@ TEST_F(PolicyList, ReportsEveryResultCodeOfLoadingAndChoosing) {
     EXPECT_TRUE(LoggedStart(LogLevel::Error, L"Failed to bind policy object in Active Directoy."));
 }
 
-TEST_F(PolicyList, SplitsTheTimeStampFromTheEndOfTheText) {
-    const struct {
-        const wchar_t* suffix;
-        int64_t time;
-        size_t policies;
-    } rows[] = {
-        {L"#42#", 42, 1},
-        {L"", 0, 1},
-        {L"#-7#", -7, 1},
-        {L"#99999999999999999999#", LLONG_MAX, 1}, // clamped and logged; the document loads
-        {L"42#", 0, 0}, // no opening mark: the text stays as it is and does not parse
-    };
-    const std::wstring document = ListOf(PolicyFor(L"p", kDomainScope));
-    for (const auto& row : rows) {
-        UseCorpDocument(document + row.suffix);
-        int64_t time = -1;
-        (void)list.LoadFromDomain(log, L"corp.example.com", &time);
-        EXPECT_EQ(time, row.time) << row.suffix;
-        EXPECT_EQ(list.GetCount(), row.policies) << row.suffix;
-    }
-    EXPECT_TRUE(Logged(LogLevel::Error,
-                       L"Overflow condition occurred while convering string time to integer."));
-}
-
 TEST_F(PolicyList, RefusesHostileStoredDocumentsWithACodeAndALogLine) {
-    const std::wstring valid = ListOf(PolicyFor(L"p", kDomainScope));
+    const std::wstring valid = L"<PolicyList>" + PolicyFor(L"p", kDomainScope) + L"</PolicyList>";
     std::wstring deep;
     while (deep.size() < 300000) {
         deep += L"<a>";
@@ -212,9 +179,9 @@ TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
     const std::wstring failing = L"<Scope type=\"1\"><CanonicalName>corp.example.com/Nowhere/G"
                                  L"</CanonicalName></Scope>";
     ASSERT_EQ(
-        list.LoadFromXML(log, ListOf(PolicyFor(L"A", kBobScope, L"1") +
-                                     PolicyFor(L"Failing", failing.c_str()) +
-                                     PolicyFor(L"B", kBobScope) + PolicyFor(L"C", kSalesGroupScope))
+        list.LoadFromXML(log, (L"<PolicyList>" + PolicyFor(L"A", kBobScope, L"1") +
+                               PolicyFor(L"Failing", failing.c_str()) + PolicyFor(L"B", kBobScope) +
+                               PolicyFor(L"C", kSalesGroupScope) + L"</PolicyList>")
                                   .c_str()),
         0);
     CScope bob = UserScope(L"bob");
@@ -231,21 +198,4 @@ TEST_F(PolicyList, ChoosesTheFirstEnabledMatchingPolicyAndEvaluatesNoLaterOne) {
     // groups of its own set.
     EXPECT_EQ(SimDomainCallCount(L"LookupAccountSidW"), 2);
     EXPECT_EQ(SimDomainCallCount(L"ADsGetObject"), 4);
-}
-
-TEST_F(PolicyList, MovesDeletesAndInsertsPolicies) {
-    ASSERT_EQ(
-        list.LoadFromXML(
-            log,
-            ListOf(PolicyFor(L"a", L"") + PolicyFor(L"b", L"") + PolicyFor(L"c", L"")).c_str()),
-        0);
-    EXPECT_EQ(list.MovePolicy(0, 2), 0);
-    EXPECT_EQ(list.InsertPolicy(1, std::make_unique<CPolicy>(*list.GetPolicy(2))), 0);
-    EXPECT_EQ(list.DeletePolicy(0), 0);
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"a", L"c", L"a"}));
-    EXPECT_EQ(list.MovePolicy(0, 3), E_INVALIDARG);
-    EXPECT_EQ(list.DeletePolicy(3), E_INVALIDARG);
-    EXPECT_EQ(list.InsertPolicy(4, nullptr), E_INVALIDARG);
-    EXPECT_EQ(list.InsertPolicy(3, std::make_unique<CPolicy>()), 0);
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"a", L"c", L"a", L"(no name)"}));
 }

@@ -17,7 +17,6 @@ TEST_F(MinimumAgeRule, ReadsDaysFromDocumentsOlderThan1_8_0_1037AndClampsHugeAge
         {L"2", L"1.8.0.1036", 2880},
         {L"2", nullptr, 2880},
         {L"2", L"", 2880},
-        {L"2", L"1.7", 2880},
         {L"2", L"1.8.0.1037", 2},
         {L"2", L"2.0", 2},
         {L"x", L"1.0", 1440},
@@ -104,7 +103,8 @@ TEST_F(MinimumAgeRule, ReportsDirectoryFailuresAsCodesAndAcceptsAPasswordNeverSe
         user = ScopeOf(row.canonical, nullptr);
         CRuleHistoryMinimumAge rule(1440);
         bool verdict = true;
-        EXPECT_EQ(Run(rule, L"irrelevant", verdict), row.result) << row.canonical << AllEntries();
+        EXPECT_EQ(rule.Test(log, verdict, user, L"irrelevant", false, nullptr), row.result)
+            << row.canonical << AllEntries();
         EXPECT_EQ(verdict, row.error == nullptr) << row.canonical;
         EXPECT_TRUE(ErrorLogged(row.error)) << row.canonical << AllEntries();
         EXPECT_TRUE(

@@ -45,29 +45,18 @@ TEST_F(ExamplePolicies, GiveEachUserOfTheExampleDomainTheIntendedPolicy) {
     }
 }
 
-TEST_F(ExamplePolicies, TheStrictPolicyUsesEveryRuleTypeAndTestsAPassword) {
+TEST_F(ExamplePolicies, TheStrictPolicyAcceptsAStrongPasswordAndNamesTheRuleAnotherBreaks) {
     Store(L"Strict.xml");
     ASSERT_EQ(list.GetCount(), 1u);
-    CPolicy& strict = *list.GetPolicy(0);
-    std::vector<int32_t> types;
-    for (const auto& rule : strict.GetRules()) {
-        types.push_back(rule->GetType());
-    }
-    EXPECT_EQ(types, (std::vector<int32_t>{1, 2, 3, 6, 7, 5, 5, 5, 6, 7, 8}));
-    EXPECT_EQ(strict.CountEnabledRules(), types.size());
-
     CScope bob = UserScope(L"bob");
-    bool accepted = false;
-    std::wstring feedback;
-    EXPECT_EQ(strict.TestPassword(log, accepted, bob, L"Tq7#vLm9!xRw", L"OldSecret42!", &feedback,
-                                  nullptr, 9, 0),
-              0)
-        << AllEntries();
-    EXPECT_TRUE(accepted) << feedback;
-    feedback.clear();
-    EXPECT_EQ(strict.TestPassword(log, accepted, bob, L"Summer2024!!", L"OldSecret42!", &feedback,
-                                  nullptr, 9, 0),
-              0);
-    EXPECT_FALSE(accepted);
-    EXPECT_EQ(feedback, L"\r\n - Not a password from the black list.\r\n");
+    for (const wchar_t* password : {L"Tq7#vLm9!xRw", L"Summer2024!!"}) {
+        bool accepted = false;
+        std::wstring feedback;
+        EXPECT_EQ(list.GetPolicy(0)->TestPassword(log, accepted, bob, password, L"OldSecret42!",
+                                                  &feedback, nullptr, 9, 0),
+                  0)
+            << AllEntries();
+        EXPECT_EQ(feedback, accepted ? L"\r\n" : L"\r\n - Not a password from the black list.\r\n");
+        EXPECT_EQ(accepted, password[0] == L'T') << feedback;
+    }
 }

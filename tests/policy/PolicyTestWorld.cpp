@@ -40,7 +40,7 @@ IXMLDOMNode* PolicyTest::Node(const std::wstring& xml) {
 
 bool PolicyTest::Accepts(CRuleBase& rule, const wchar_t* password, const wchar_t* oldPassword) {
     bool verdict = false;
-    EXPECT_EQ(Run(rule, password, verdict, oldPassword), 0) << AllEntries();
+    EXPECT_EQ(rule.Test(log, verdict, user, password, false, oldPassword), 0) << AllEntries();
     return verdict;
 }
 

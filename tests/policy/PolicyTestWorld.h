@@ -30,11 +30,6 @@ protected:
         return start != nullptr ? LoggedStart(LogLevel::Error, start)
                                 : !LoggedStart(LogLevel::Error, L"");
     }
-    [[nodiscard]] int32_t Run(CRuleBase& rule, const wchar_t* password, bool& verdict,
-                              const wchar_t* oldPassword = nullptr) {
-        verdict = false;
-        return rule.Test(log, verdict, user, password, false, oldPassword);
-    }
     [[nodiscard]] bool Accepts(CRuleBase& rule, const wchar_t* password,
                                const wchar_t* oldPassword = nullptr);
     // The user scope of a user of the example domain, built by the directory.

@@ -1,10 +1,8 @@
-// Differential test of the directed similarity: the product's polynomial
-// search against the literal recursive definition (SimilarityReference.h) on
-// generated cases. Small alphabets and mutated copies make near-matches
-// common; lengths stay where the recursion finishes. Natively it checks the
-// portable core on char16_t; under Wine the DLL's own Similarity with the C
-// runtime's lower-casing. Prints the case count and the time; exits 1 on the
-// first disagreement, printing the case.
+// Differential test of the directed similarity against its literal recursive
+// definition (SimilarityReference.h) on generated near-matches and on what the
+// generator never makes (absent strings, NaN ratios): natively
+// the portable core, under Wine the DLL's own Similarity. Prints the case count
+// and the time; exits 1 on the first disagreement, printing the case.
 #include "tests/policy/SimilarityReference.h"
 
 #ifdef _WIN32
@@ -44,21 +42,14 @@ double Reference(const Char* text, const Char* pattern, double ratio, bool lower
     return resetra::test::ReferenceSimilarity(text, pattern, ratio, lowerCase, Lower, budget);
 }
 
+double Product(const Char* text, const Char* pattern, double ratio, bool lowerCase, bool pair) {
 #ifdef _WIN32
-double Product(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
-    return Similarity(text, pattern, ratio, lowerCase);
-}
-double ProductPair(const Char* a, const Char* b, double ratio, bool lowerCase) {
-    return PairSimilarity(a, b, ratio, lowerCase);
-}
+    return (pair ? PairSimilarity : Similarity)(text, pattern, ratio, lowerCase);
 #else
-double Product(const Char* text, const Char* pattern, double ratio, bool lowerCase) {
-    return resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, Lower);
-}
-double ProductPair(const Char* a, const Char* b, double ratio, bool lowerCase) {
-    return resetra::similarity::PairSimilarity(a, b, ratio, lowerCase, Lower);
-}
+    return pair ? resetra::similarity::PairSimilarity(text, pattern, ratio, lowerCase, Lower)
+                : resetra::similarity::DirectedSimilarity(text, pattern, ratio, lowerCase, Lower);
 #endif
+}
 
 // Upper- and lower-case letters (one pair outside ASCII), so that lower-casing
 // changes which characters are equal.
@@ -113,27 +104,50 @@ void RatioAndLength(double& ratio, size_t& maxPattern) {
     maxPattern = kind.maxPattern;
 }
 
-std::string Show(const Char* s) {
-    std::string out = s == nullptr ? "null" : "\"";
-    for (; s != nullptr && *s != 0; ++s) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, *s >= 0x20 && *s < 0x7F ? "%c" : "\\u%04X",
-                      static_cast<unsigned>(*s));
-        out += buffer;
-    }
-    return s == nullptr ? out : out + "\"";
-}
-
-bool Disagrees(size_t i, const char* what, const Char* text, const String& pattern, double ratio,
+bool Disagrees(size_t i, const char* what, const Char* text, const Char* pattern, double ratio,
                bool lowerCase, double expected, double actual) {
     if (expected == actual) {
         return false;
     }
-    std::printf("case %zu: %s disagrees: %s and %s ratio %.17g lowerCase %d: recursion %.17g, "
-                "product %.17g\n",
-                i, what, Show(text).c_str(), Show(pattern.c_str()).c_str(), ratio, lowerCase,
-                expected, actual);
+    std::printf("case %zu: %s disagrees at ratio %.17g lowerCase %d: recursion %.17g, product "
+                "%.17g\n",
+                i, what, ratio, lowerCase, expected, actual);
+    for (const Char* s : {text, pattern}) {
+        for (; s != nullptr && *s != 0; ++s) {
+            std::printf("%04X ", static_cast<unsigned>(*s));
+        }
+        std::printf(s == nullptr ? "(null)\n" : "\n");
+    }
     return true;
+}
+
+String Of(const char* ascii) {
+    return String(ascii, ascii + std::strlen(ascii));
+}
+
+// What the generator never makes: absent strings, a ratio that is not a number.
+bool FixedCasesDisagree() {
+    const double r08 = static_cast<double>(0.8f);
+    const String empty, a = Of("a"), xbyz = Of("xbyz"), abcd = Of("abcd");
+    const struct {
+        const Char *a, *b;
+        double ratio;
+    } cases[] = {{nullptr, empty.c_str(), r08},
+                 {nullptr, a.c_str(), r08},
+                 {xbyz.c_str(), abcd.c_str(), std::nan("")}};
+    for (const auto& c : cases) {
+        for (const bool lowerCase : {false, true}) {
+            if (Disagrees(0, "fixed", c.a, c.b, c.ratio, lowerCase,
+                          Reference(c.a, c.b, c.ratio, lowerCase, SIZE_MAX),
+                          Product(c.a, c.b, c.ratio, lowerCase, false)) ||
+                Disagrees(1, "fixed", c.b, c.a, c.ratio, lowerCase,
+                          Reference(c.b, c.a, c.ratio, lowerCase, SIZE_MAX),
+                          Product(c.b, c.a, c.ratio, lowerCase, false))) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -146,6 +160,9 @@ int main(int argc, char** argv) {
             std::strtoull(argv[i + 1], nullptr, 10);
     }
     g_random.seed(seed);
+    if (FixedCasesDisagree()) {
+        return 1;
+    }
     const auto start = std::chrono::steady_clock::now();
     size_t compared = 0, similar = 0, skipped = 0, pairs = 0;
     for (size_t i = 0; compared < count; ++i) {
@@ -179,16 +196,16 @@ int main(int argc, char** argv) {
             ++skipped;
             continue;
         }
-        if (Disagrees(i, "directed", t, pattern, ratio, lowerCase, expected,
-                      Product(t, pattern.c_str(), ratio, lowerCase))) {
+        if (Disagrees(i, "directed", t, pattern.c_str(), ratio, lowerCase, expected,
+                      Product(t, pattern.c_str(), ratio, lowerCase, false))) {
             return 1;
         }
         // The pair, where the recursion finishes in the other direction too.
         try {
             const double pair = std::fmin(
                 expected, Reference(pattern.c_str(), t, ratio, lowerCase, kRecursionBudget / 4));
-            if (Disagrees(i, "pair", t, pattern, ratio, lowerCase, pair,
-                          ProductPair(t, pattern.c_str(), ratio, lowerCase))) {
+            if (Disagrees(i, "pair", t, pattern.c_str(), ratio, lowerCase, pair,
+                          Product(t, pattern.c_str(), ratio, lowerCase, true))) {
                 return 1;
             }
             ++pairs;
