@@ -7,7 +7,7 @@ rem   resetra-setup.cmd install^|uninstall
 rem Exit code: 0 done or nothing to do, 1 refused or failed, 2 usage.
 setlocal EnableExtensions EnableDelayedExpansion
 set "WINLOGON=HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon"
-set "HARROWGATE=HKLM\SOFTWARE\Harrowgate"
+set "HARROWGATE=HKEY_LOCAL_MACHINE\SOFTWARE\Harrowgate"
 set "GINAKEY=%HARROWGATE%\Resetra\GINA"
 set "LIBRARY=ResetraGINAx64.dll"
 
@@ -110,10 +110,10 @@ set "NAME="
 if not "%~1"=="" set "NAME=%~nx1"
 exit /b 0
 
-rem DeleteIfEmpty KEY: deletes KEY when it has no values and no subkeys (reg
-rem then prints the key's name alone).
+rem DeleteIfEmpty KEY: deletes KEY when it has no values and no subkeys: reg
+rem prints nothing for it then but, at most, the key's own name.
 :DeleteIfEmpty
-set /a LINES=0
-for /f "delims=" %%L in ('reg query "%~1" 2^>nul') do set /a LINES+=1
-if !LINES! equ 1 reg delete "%~1" /f >nul
+set "CONTENT="
+for /f "delims=" %%L in ('reg query "%~1" 2^>nul') do if /i not "%%L"=="%~1" set "CONTENT=1"
+if not defined CONTENT reg delete "%~1" /f >nul 2>&1
 exit /b 0
