@@ -5,8 +5,8 @@
 #include "dialogs/CPasswordTestDriver.h"
 
 #include "dialogs/CRulesDisplay.h"
-#include "directory/DomainNames.h"
 #include "policy/CPolicy.h"
+#include "policy/TypedUserName.h"
 #include "support/CatchAll.h"
 #include "support/cMvLog.h"
 
@@ -79,22 +79,8 @@ CPasswordTestDriver::KnownUser& CPasswordTestDriver::User(cMvLog& log) {
     m_user.reset();
     KnownUser& user = m_user.emplace();
     user.typed = std::move(typed);
-    const std::wstring& name = user.typed.userName;
-    const size_t at = name.find(L'@');
-    if (user.typed.domain.empty() && at != std::wstring::npos) {
-        // A user principal name: user and DNS domain, no look-up.
-        user.userName = name.substr(0, at);
-        user.domain = name.substr(at + 1);
-        return user;
-    }
-    user.userName = name;
-    user.informationCode = FlatToDnsDomainName(log, user.typed.domain.c_str(), user.domain);
-    if (user.informationCode != 0) {
-        user.domain.clear();
-        log.LogCode(LogLevel::Error, user.informationCode,
-                    L"An error occurred while trying to get flat name for domain '%s'",
-                    user.typed.domain.c_str());
-    }
+    user.informationCode =
+        ResolveTypedUser(log, user.typed.userName, user.typed.domain, user.userName, user.domain);
     return user;
 }
 

@@ -119,6 +119,77 @@ SimAdsObject::SimAdsObject(std::shared_ptr<const SimDomainModel> model,
                            const SimDirectoryObject& object, std::wstring path)
     : m_model(std::move(model)), m_object(object), m_path(std::move(path)) {}
 
+SimAdsObject::SimAdsObject(std::shared_ptr<const SimDomainModel> model,
+                           std::shared_ptr<const SimDirectoryObject> created, std::wstring path)
+    : m_model(std::move(model)), m_created(std::move(created)), m_object(*m_created),
+      m_path(std::move(path)), m_isNew(true) {}
+
+HRESULT WINAPI SimAdsObject::Put(BSTR name, VARIANT value) {
+    if (name == nullptr) {
+        return E_POINTER;
+    }
+    SimDomainState::Instance().Answer(L"IADs::Put", false, std::wstring(name) + L" " + m_object.dn);
+    // The simulation writes policy values only; the LDAP provider would
+    // refuse other attributes of this class at SetInfo.
+    if (m_object.kind != SimDirectoryObject::Kind::PolicyObject || !Is(name, L"msDS-ByteArray")) {
+        return E_ADS_PROPERTY_NOT_SUPPORTED;
+    }
+    if (value.vt != (VT_ARRAY | VT_UI1) || value.parray == nullptr ||
+        SafeArrayGetDim(value.parray) != 1) {
+        return E_ADS_CANT_CONVERT_DATATYPE;
+    }
+    LONG lower = 0;
+    LONG upper = -1;
+    void* data = nullptr;
+    if (FAILED(SafeArrayGetLBound(value.parray, 1, &lower)) ||
+        FAILED(SafeArrayGetUBound(value.parray, 1, &upper)) ||
+        FAILED(SafeArrayAccessData(value.parray, &data))) {
+        return E_ADS_CANT_CONVERT_DATATYPE;
+    }
+    const auto* first = static_cast<const BYTE*>(data);
+    m_pendingValue.assign(first, first + (upper - lower + 1));
+    (void)SafeArrayUnaccessData(value.parray);
+    m_pending = true;
+    return S_OK;
+}
+
+HRESULT WINAPI SimAdsObject::SetInfo() {
+    SimDomainState& state = SimDomainState::Instance();
+    state.Answer(L"IADs::SetInfo", true, m_object.dn);
+    if (!m_pending && !m_isNew) {
+        return S_OK;
+    }
+    SimDomainModel changed = *state.Model();
+    const SimDirectoryObject* stored = changed.FindByDn(m_object.dn);
+    if (m_isNew) {
+        if (stored != nullptr) {
+            return HRESULT_FROM_WIN32(ERROR_OBJECT_ALREADY_EXISTS);
+        }
+        // The container may have gone since Create; AD then refuses.
+        const std::wstring parent = m_object.dn.substr(m_object.dn.find(L',') + 1);
+        if (changed.FindByDn(parent) == nullptr) {
+            return HRESULT_FROM_WIN32(ERROR_DS_NO_SUCH_OBJECT);
+        }
+        changed.objects.push_back(*m_created);
+    } else if (stored == nullptr) {
+        return HRESULT_FROM_WIN32(ERROR_DS_NO_SUCH_OBJECT);
+    }
+    for (SimDirectoryObject& object : changed.objects) {
+        if (SimEqualNoCase(object.dn, m_object.dn)) {
+            if (m_pending) {
+                object.hasPolicyValue = true;
+                object.policyValue = m_pendingValue;
+                object.overrides.clear();
+            }
+        }
+    }
+    changed.IndexNames();
+    state.CommitWrite(std::move(changed), m_pending ? &m_pendingValue : nullptr);
+    m_isNew = false;
+    m_pending = false;
+    return S_OK;
+}
+
 HRESULT WINAPI SimAdsObject::QueryInterface(REFIID riid, void** object) {
     if (m_object.kind == SimDirectoryObject::Kind::User) {
         return QueryFor(riid, object, {&IID_IADs, &IID_IADsUser});

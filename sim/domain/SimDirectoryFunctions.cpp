@@ -5,6 +5,7 @@
 // name-translation class. Each answers from the fixture and counts the call.
 #include "sim/domain/SimDirectoryFunctions.h"
 
+#include "sim/domain/SimAdsContainer.h"
 #include "sim/domain/SimAdsObject.h"
 #include "sim/domain/SimDomainState.h"
 #include "sim/domain/SimNameFormats.h"
@@ -137,6 +138,16 @@ HRESULT WINAPI SimADsGetObject(LPCWSTR pathName, REFIID riid, VOID** object) {
     const SimDirectoryObject* found = model->FindByDn(dn);
     if (found == nullptr) {
         return kNoSuchObject;
+    }
+    if (IsEqualIID(riid, IID_IADsContainer)) {
+        if (found->kind != SimDirectoryObject::Kind::Container &&
+            found->kind != SimDirectoryObject::Kind::OrganizationalUnit) {
+            return E_NOINTERFACE;
+        }
+        auto* container = new SimAdsContainer(model, *found, pathName);
+        const HRESULT hr = container->QueryInterface(riid, object);
+        container->Release();
+        return hr;
     }
     auto* ads = new SimAdsObject(model, *found, pathName);
     const HRESULT hr = ads->QueryInterface(riid, object);

@@ -42,6 +42,10 @@ DWORD InstallSimulatedDomain(HMODULE module, const wchar_t* fixturePath) {
     return rewritten;
 }
 
+void SetSimDomainPolicyWriteBack(const wchar_t* path) {
+    SimDomainState::Instance().SetPolicyWriteBack(path != nullptr ? path : L"");
+}
+
 DWORD LoadSimulatedDomainFile(const wchar_t* fixturePath) {
     return Load(true, fixturePath);
 }

@@ -16,6 +16,11 @@
 // SimDomainLastError(). May be called again: a new fixture replaces the old.
 [[nodiscard]] DWORD InstallSimulatedDomain(HMODULE module, const wchar_t* fixturePath);
 
+// Every policy value that a caller writes ("msDS-ByteArray" of a policy
+// object, committed with SetInfo) is also written, as its raw bytes, to this
+// file; an empty path turns that off.
+void SetSimDomainPolicyWriteBack(const wchar_t* path);
+
 // Replaces the fixture without touching any import table.
 [[nodiscard]] DWORD LoadSimulatedDomainFile(const wchar_t* fixturePath);
 [[nodiscard]] DWORD LoadSimulatedDomainText(const wchar_t* fixtureXml);

@@ -48,6 +48,33 @@ void SimDomainState::SetModel(SimDomainModel model) {
     m_journal.clear();
 }
 
+void SimDomainState::CommitWrite(SimDomainModel model, const std::vector<BYTE>* policyValue) {
+    auto fresh = std::make_shared<const SimDomainModel>(std::move(model));
+    std::wstring writeBack;
+    {
+        SimLockGuard guard(*this);
+        m_model = std::move(fresh);
+        writeBack = m_policyWriteBack;
+    }
+    if (policyValue == nullptr || writeBack.empty()) {
+        return;
+    }
+    const HANDLE file = CreateFileW(writeBack.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    (void)WriteFile(file, policyValue->data(), static_cast<DWORD>(policyValue->size()), &written,
+                    nullptr);
+    CloseHandle(file);
+}
+
+void SimDomainState::SetPolicyWriteBack(std::wstring path) {
+    SimLockGuard guard(*this);
+    m_policyWriteBack = std::move(path);
+}
+
 void SimDomainState::Answer(const wchar_t* function, bool roundTrip, const std::wstring& details) {
     DWORD delay = 0;
     {

@@ -27,6 +27,10 @@ public:
     // The fixture in force; never null (an empty model before any load).
     [[nodiscard]] std::shared_ptr<const SimDomainModel> Model();
     void SetModel(SimDomainModel model);
+    // A write of the directory: the model as changed, counters kept. The
+    // policy value written is copied to the write-back file, when one is set.
+    void CommitWrite(SimDomainModel model, const std::vector<BYTE>* policyValue);
+    void SetPolicyWriteBack(std::wstring path);
 
     // Counts one answered call and, for calls that would reach a domain
     // controller, waits the fixture's delay.
@@ -73,6 +77,7 @@ private:
     unsigned m_lookupNameBufferAnswers = 0;
     unsigned m_lookupSidBufferAnswers = 0;
     std::wstring m_lastError;
+    std::wstring m_policyWriteBack;
 
     friend class SimLockGuard;
 };

@@ -10,6 +10,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -366,13 +367,38 @@ private:
                 stored.crackScripts.push_back(script);
             } else if (name == L"Policy") {
                 ReadPolicy(child.get(), index);
+            } else if (name == L"PolicyContainer") {
+                AddPolicyContainers(index);
             } else {
                 ReadTreeNode(child.get(), name, index, place);
             }
         }
     }
 
+    // CN=Program Data, CN=Harrowgate and CN=Vexa Policy Manager under the
+    // domain: where the policy object lives or can be created.
+    void AddPolicyContainers(std::size_t domain) {
+        if (!m_policyContainers.insert(domain).second) {
+            return;
+        }
+        std::wstring dn = m_model.domains[domain].dn;
+        std::wstring canonical = m_model.domains[domain].dns;
+        for (const wchar_t* name : {L"Program Data", L"Harrowgate", L"Vexa Policy Manager"}) {
+            SimDirectoryObject container;
+            container.kind = SimDirectoryObject::Kind::Container;
+            container.domain = domain;
+            container.cn = name;
+            dn = L"CN=" + container.cn + L"," + dn;
+            canonical += L"/" + container.cn;
+            container.dn = dn;
+            container.canonical = canonical;
+            container.pwdLastSet = SimDirectoryObject::PasswordLastSet::Absent;
+            m_model.objects.push_back(container);
+        }
+    }
+
     void ReadPolicy(IXMLDOMNode* node, std::size_t domain) {
+        AddPolicyContainers(domain);
         SimDirectoryObject object;
         object.kind = SimDirectoryObject::Kind::PolicyObject;
         object.domain = domain;
@@ -500,6 +526,7 @@ private:
         }
     }
 
+    std::set<std::size_t> m_policyContainers;
     SimDomainModel& m_model;
 };
 
