@@ -1,4 +1,5 @@
-// The exit codes of ResetraPolicyCheck, which scripts rely on.
+// The exit codes of ResetraPolicyCheck. Scripts rely on them, so they never
+// change meaning; checker/README.md lists them per command.
 #pragma once
 
 inline constexpr int kExitOk = 0;      // accepted, no policy applies, or done

@@ -4,6 +4,8 @@
 // imports it has redirected.
 #include "sim/domain/SimDomainState.h"
 
+#include "support/UniqueHandle.h"
+
 namespace {
 // GetProcAddress answers a generic function pointer; the detour through
 // void* is the documented way to give it its real type.
@@ -59,15 +61,14 @@ void SimDomainState::CommitWrite(SimDomainModel model, const std::vector<BYTE>* 
     if (policyValue == nullptr || writeBack.empty()) {
         return;
     }
-    const HANDLE file = CreateFileW(writeBack.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const resetra::UniqueFile file(CreateFileW(writeBack.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return;
     }
     DWORD written = 0;
-    (void)WriteFile(file, policyValue->data(), static_cast<DWORD>(policyValue->size()), &written,
-                    nullptr);
-    CloseHandle(file);
+    (void)WriteFile(file.get(), policyValue->data(), static_cast<DWORD>(policyValue->size()),
+                    &written, nullptr);
 }
 
 void SimDomainState::SetPolicyWriteBack(std::wstring path) {

@@ -6,6 +6,8 @@
 // the program's exit code is the launcher's.
 //
 //   SimLaunch.exe FIXTURE [--policy-out FILE] -- PROGRAM [ARGUMENTS...]
+#include "support/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -61,23 +63,32 @@ int Fail(const wchar_t* what) {
 bool Inject(HANDLE process, HANDLE ready) {
     const std::wstring hook = Beside(L"SimLaunchHook.dll");
     const SIZE_T bytes = (hook.size() + 1) * sizeof(wchar_t);
-    void* remote =
-        VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (remote == nullptr || !WriteProcessMemory(process, remote, hook.c_str(), bytes, nullptr)) {
+    // The path's copy in the program, freed when the hook is loaded.
+    struct RemoteMemory {
+        HANDLE process;
+        void* address;
+        ~RemoteMemory() {
+            if (address != nullptr) {
+                VirtualFreeEx(process, address, 0, MEM_RELEASE);
+            }
+        }
+    } remote{process,
+             VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)};
+    if (remote.address == nullptr ||
+        !WriteProcessMemory(process, remote.address, hook.c_str(), bytes, nullptr)) {
         return false;
     }
     // kernel32 lies at the same address in every process of a session.
     auto* loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
-    HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
-    if (thread == nullptr) {
+    const resetra::UniqueKernelHandle thread(
+        CreateRemoteThread(process, nullptr, 0, loadLibrary, remote.address, 0, nullptr));
+    if (!thread) {
         return false;
     }
-    WaitForSingleObject(thread, 60000);
+    WaitForSingleObject(thread.get(), 60000);
     DWORD loaded = 0;
-    GetExitCodeThread(thread, &loaded);
-    CloseHandle(thread);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    GetExitCodeThread(thread.get(), &loaded);
     if (loaded == 0) {
         return false;
     }
@@ -111,8 +122,8 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE ready = CreateEventW(&inherit, TRUE, FALSE, nullptr);
-    if (ready == nullptr) {
+    const resetra::UniqueKernelHandle ready(CreateEventW(&inherit, TRUE, FALSE, nullptr));
+    if (!ready) {
         return Fail(L"no event");
     }
     // What the hook reads in the program's process.
@@ -120,7 +131,7 @@ int wmain(int argc, wchar_t** argv) {
     SetEnvironmentVariableW(L"SIMLAUNCH_POLICY_OUT",
                             policyOut.empty() ? nullptr : policyOut.c_str());
     SetEnvironmentVariableW(L"SIMLAUNCH_READY",
-                            std::to_wstring(reinterpret_cast<ULONG_PTR>(ready)).c_str());
+                            std::to_wstring(reinterpret_cast<ULONG_PTR>(ready.get())).c_str());
 
     std::wstring commandLine;
     for (int i = separator + 1; i < argc; ++i) {
@@ -137,16 +148,15 @@ int wmain(int argc, wchar_t** argv) {
                         CREATE_SUSPENDED, nullptr, nullptr, &startup, &child)) {
         return Fail(L"cannot start the program");
     }
-    if (!Inject(child.hProcess, ready)) {
-        TerminateProcess(child.hProcess, 125);
+    const resetra::UniqueKernelHandle process(child.hProcess);
+    const resetra::UniqueKernelHandle thread(child.hThread);
+    if (!Inject(process.get(), ready.get())) {
+        TerminateProcess(process.get(), 125);
         return Fail(L"the simulated domain could not be installed in the program");
     }
-    ResumeThread(child.hThread);
-    WaitForSingleObject(child.hProcess, INFINITE);
+    ResumeThread(thread.get());
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 125;
-    GetExitCodeProcess(child.hProcess, &code);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    CloseHandle(ready);
+    GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
 }

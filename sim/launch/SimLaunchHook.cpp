@@ -4,6 +4,7 @@
 // program's import table with the simulated domain and signals the
 // launcher, which then lets the program run.
 #include "sim/domain/SimDomain.h"
+#include "support/UniqueHandle.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -43,11 +44,11 @@ DWORD WINAPI Install(void*) {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
-        HANDLE thread = CreateThread(nullptr, 0, &Install, nullptr, 0, nullptr);
-        if (thread == nullptr) {
+        const resetra::UniqueKernelHandle thread(
+            CreateThread(nullptr, 0, &Install, nullptr, 0, nullptr));
+        if (!thread) {
             return FALSE;
         }
-        CloseHandle(thread);
     }
     return TRUE;
 }

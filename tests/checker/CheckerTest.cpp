@@ -3,6 +3,7 @@
 // the simulated Winlogon for the same users and passwords; validate names
 // each planted problem by its element path; publish, export and the library
 // agree on the stored value; bad command lines and input are refused.
+#include "support/UniqueHandle.h"
 #include "tests/e2e/SimWorld.h"
 
 #include <gtest/gtest.h>
@@ -57,32 +58,36 @@ protected:
         for (const auto& a : args) {
             line += L" \"" + a + L"\"";
         }
-        const std::wstring in = world.Folder() + L"\\in.txt", out = world.Folder() + L"\\out.txt";
+        // Files of their own per run: Wine may still hold the last run's.
+        const std::wstring run = std::to_wstring(++m_runs);
+        const std::wstring in = world.Folder() + L"\\in" + run + L".txt";
+        const std::wstring out = world.Folder() + L"\\out" + run + L".txt";
         WriteAll(in, input);
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE input_ = CreateFileW(in.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                                    OPEN_EXISTING, 0, nullptr);
-        HANDLE output = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input_;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        PROCESS_INFORMATION process{};
         Result result;
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                           &startup, &process)) {
-            if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-                TerminateProcess(process.hProcess, 99);
+        {
+            const resetra::UniqueFile input(CreateFileW(in.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                        &inherit, OPEN_EXISTING, 0, nullptr));
+            const resetra::UniqueFile output(CreateFileW(
+                out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+            EXPECT_TRUE(input && output) << "stdin or stdout file not opened: " << GetLastError();
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = input.get();
+            startup.hStdOutput = output.get();
+            startup.hStdError = output.get();
+            PROCESS_INFORMATION started{};
+            if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &started)) {
+                const resetra::UniqueKernelHandle process(started.hProcess);
+                const resetra::UniqueKernelHandle thread(started.hThread);
+                if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+                    TerminateProcess(process.get(), 99);
+                }
+                GetExitCodeProcess(process.get(), &result.code);
             }
-            GetExitCodeProcess(process.hProcess, &result.code);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
         }
-        CloseHandle(input_);
-        CloseHandle(output);
         for (char c : ReadAll(out)) {
             if (c != '\r') {
                 result.out += c;
@@ -92,6 +97,9 @@ protected:
     }
 
     SimRun world;
+
+private:
+    int m_runs = 0;
 };
 
 std::vector<std::vector<std::string>> Records(const std::string& out, const std::string& kind) {
@@ -195,7 +203,7 @@ TEST_F(Checker, VerdictsMarksAndFeedbackEqualTheLibrarysInTheSimulatedWinlogon) 
         if (row.policies != nullptr) {
             std::string text = ReadAll(fixture);
             const size_t from = text.find("<Policy><![CDATA[");
-            const size_t to = text.find("</Policy>", from) + 9;
+            const size_t to = text.find("]]></Policy>", from) + 12;
             text.replace(from, to - from,
                          "<Policy><![CDATA[" + ReadAll(Source(row.policies)) + "]]></Policy>");
             fixture = world.Folder() + L"\\domain.xml";
@@ -383,6 +391,8 @@ TEST_F(Checker, BadCommandLinesAndInputExitTwoWithUsage) {
     }
     EXPECT_EQ(0u, Run({L"--help"}).code);
     EXPECT_EQ(2u, Run({L"validate", world.Folder() + L"\\missing.xml"}).code);
+    WriteAll(world.Folder() + L"\\latin1.xml", "<PolicyList><P name=\"caf\xe9\"/></PolicyList>");
+    EXPECT_EQ(2u, Run({L"validate", world.Folder() + L"\\latin1.xml"}).code);
     const std::wstring domain = Source(L"examples\\domain\\ExampleDomain.xml");
     EXPECT_EQ(2u, Run({L"check", L"--user", L"alice", L"--domain", L"corp.example.com"},
                       "ok\n\xff\xfe\n", domain)
@@ -420,6 +430,7 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     WriteAll(policies, "<PolicyList><Policy name=\"Tab&#9;Name\"><Scope type=\"3\"><SID>"
                        "corp.example.com/</SID></Scope><Rule type=\"2\"><Enabled>1</Enabled>"
                        "<MinimumLength>3</MinimumLength><Description>a\\b\tc</Description>"
+                       "<Description languageid=\"7\">Drei</Description>"
                        "</Rule><Rule type=\"5\"><Enabled>1</Enabled><Regex Type=\"0\">"
                        "^(a+)+\\1$</Regex></Rule></Policy></PolicyList>");
     const std::string exhausting = std::string(254, 'a') + "!";
@@ -428,6 +439,10 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     EXPECT_EQ("policy\tTab\\tName\npassword\t1\terror\t-1\n"
               "rule\t1\t1\tMinimum Password Length\tmet\ta\\\\b\\tc\n",
               error.out);
+    const Result german = Run({L"check", L"--user", L"alice", L"--domain", L"corp.example.com",
+                               L"--policies", policies, L"--language", L"7", L"--format", L"tsv"},
+                              "abc\n", domain);
+    EXPECT_NE(std::string::npos, german.out.find("\tmet\tDrei\n")) << german.out;
     const Result mixed = check(L"alice", L"corp.example.com", "\n" + exhausting);
     EXPECT_EQ(1u, mixed.code) << mixed.out;
     EXPECT_NE(std::string::npos,
