@@ -9,6 +9,8 @@
 #include "regex/bad_regexpr.h"
 #include "regex/perl_syntax.h"
 
+#include <algorithm>
+
 namespace resetra::regex {
 
 namespace {
@@ -24,6 +26,160 @@ struct Work {
 
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
+// Below this depth the analysis of requirements claims nothing, which is
+// always sound and keeps it off the thread's stack for deep patterns.
+constexpr int kMaxRequirementDepth = 48;
+
+// What the text must hold for a node to match anywhere in it. Whatever a node
+// consumes, and whatever a positive look-around inside it reads, lies in the
+// text; parts with minimum count 0, negative look-arounds, back-references
+// (their text may be empty) and recursion promise nothing.
+class RequirementFinder {
+public:
+    explicit RequirementFinder(const RegexTree& tree) : tree_(tree) {}
+
+    Requirement Need(std::int32_t index, int depth) const {
+        Requirement r;
+        const RegexNode& n = tree_.nodes[index];
+        if (depth > kMaxRequirementDepth) {
+            return r;
+        }
+        switch (n.kind) {
+        case NodeKind::Char:
+            r.count = 1;
+            r.atoms[0].kind = n.icase ? RequiredAtom::Folded : RequiredAtom::Unit;
+            r.atoms[0].ch = n.icase ? perl_syntax::Fold(n.ch) : n.ch;
+            break;
+        case NodeKind::Set:
+            r.count = 1;
+            r.atoms[0].kind = RequiredAtom::InSet;
+            r.atoms[0].set = n.index;
+            break;
+        case NodeKind::Seq:
+            for (std::int32_t i = 0; i < n.kidCount; ++i) {
+                const Requirement k = Need(tree_.Kid(n, i), depth + 1);
+                if (Score(k) >= Score(r)) {
+                    r = k;
+                }
+            }
+            break;
+        case NodeKind::Alt:
+            for (std::int32_t i = 0; i < n.kidCount; ++i) {
+                if (!Merge(r, Need(tree_.Kid(n, i), depth + 1))) {
+                    return Requirement{};
+                }
+            }
+            break;
+        case NodeKind::Cond:
+            if (n.kidCount == 2 && Merge(r, Need(tree_.Kid(n, 0), depth + 1)) &&
+                Merge(r, Need(tree_.Kid(n, 1), depth + 1))) {
+                break;
+            }
+            return Requirement{};
+        case NodeKind::Repeat:
+            if (n.min > 0) {
+                r = Need(tree_.Kid(n, 0), depth + 1);
+            }
+            break;
+        case NodeKind::Look:
+            if (!n.negated) {
+                r = Need(tree_.Kid(n, 0), depth + 1);
+            }
+            break;
+        case NodeKind::Capture:
+        case NodeKind::Atomic:
+            r = Need(tree_.Kid(n, 0), depth + 1);
+            break;
+        default:
+            break;
+        }
+        return r;
+    }
+
+    // Every requirement along the parts that each match passes through.
+    void Collect(std::int32_t index, int depth, RegexProgram& prog) const {
+        const RegexNode& n = tree_.nodes[index];
+        if (depth > kMaxRequirementDepth) {
+            return;
+        }
+        switch (n.kind) {
+        case NodeKind::Seq:
+            for (std::int32_t i = 0; i < n.kidCount; ++i) {
+                Collect(tree_.Kid(n, i), depth + 1, prog);
+            }
+            break;
+        case NodeKind::Repeat:
+            if (n.min > 0) {
+                Collect(tree_.Kid(n, 0), depth + 1, prog);
+            }
+            break;
+        case NodeKind::Look:
+            if (!n.negated) {
+                Collect(tree_.Kid(n, 0), depth + 1, prog);
+            }
+            break;
+        case NodeKind::Capture:
+        case NodeKind::Atomic:
+            Collect(tree_.Kid(n, 0), depth + 1, prog);
+            break;
+        default:
+            Add(Need(index, depth), prog);
+            break;
+        }
+    }
+
+private:
+    // Single units are the sharpest checks, sets of fewer alternatives next.
+    static int Score(const Requirement& r) {
+        if (r.count == 0) {
+            return 0;
+        }
+        return r.atoms[0].kind != RequiredAtom::InSet && r.count == 1 ? 10 : 5 - r.count;
+    }
+    // Widens r to "r or k"; false when the result would not fit.
+    static bool Merge(Requirement& r, const Requirement& k) {
+        if (k.count == 0) {
+            return false;
+        }
+        for (std::int32_t i = 0; i < k.count; ++i) {
+            bool known = false;
+            for (std::int32_t j = 0; j < r.count; ++j) {
+                known = known || r.atoms[j] == k.atoms[i];
+            }
+            if (!known) {
+                if (r.count == Requirement::kMaxAtoms) {
+                    return false;
+                }
+                r.atoms[r.count++] = k.atoms[i];
+            }
+        }
+        return true;
+    }
+    static void Add(const Requirement& r, RegexProgram& prog) {
+        if (r.count == 0) {
+            return;
+        }
+        for (std::int32_t i = 0; i < prog.requirementCount; ++i) {
+            const Requirement& old = prog.requirements[i];
+            if (old.count == r.count && std::equal(r.atoms, r.atoms + r.count, old.atoms)) {
+                return;
+            }
+        }
+        if (prog.requirementCount < RegexProgram::kMaxRequirements) {
+            prog.requirements[prog.requirementCount++] = r;
+            return;
+        }
+        for (Requirement& old : prog.requirements) {
+            if (Score(old) < Score(r)) {
+                old = r;
+                return;
+            }
+        }
+    }
+
+    const RegexTree& tree_;
+};
+
 } // namespace
 
 RegexProgram RegexCompiler::Compile(RegexTree tree) {
@@ -32,6 +188,7 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
     c.prog_.hasRecursion = tree.hasRecursion;
     c.prog_.memoAllowed = !tree.hasBackref && !tree.hasRecursion && !tree.hasGroupCondition;
     c.Emit();
+    c.AnalyseRequirements();
     c.prog_.sets = std::move(tree.sets);
     c.AssignMemoSlots();
     c.AnalyseStart();
@@ -433,6 +590,10 @@ void RegexCompiler::AssignMemoSlots() {
     }
 }
 
+void RegexCompiler::AnalyseRequirements() {
+    RequirementFinder(tree_).Collect(tree_.root, 0, prog_);
+}
+
 void RegexCompiler::AnalyseStart() {
     const auto& code = prog_.code;
     // A pattern of plain units is a substring search.
@@ -565,6 +726,18 @@ void RegexCompiler::AnalyseStart() {
             break;
         case Op::RepHead:
             // Even with a minimum the body may match nothing, so the exit counts.
+            todo.push_back(i + 1);
+            todo.push_back(in.y);
+            break;
+        case Op::Assert:
+            // An assertion consumes nothing: the match goes on from the same
+            // position on whichever side the assertion sends it.
+            todo.push_back(in.x);
+            if (in.y >= 0) {
+                todo.push_back(in.y);
+            }
+            break;
+        case Op::CondGroup:
             todo.push_back(i + 1);
             todo.push_back(in.y);
             break;

@@ -20,6 +20,7 @@ private:
     std::int32_t Add(Inst inst);
     void AssignMemoSlots();
     void AnalyseStart();
+    void AnalyseRequirements();
 
     RegexTree& tree_;
     RegexProgram prog_;

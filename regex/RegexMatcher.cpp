@@ -133,6 +133,25 @@ bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexce
     return false;
 }
 
+bool RegexMatcher::TextMeets(const Requirement& r) const noexcept {
+    const std::u16string_view text(t_, static_cast<std::size_t>(n_));
+    if (r.count == 1 && r.atoms[0].kind == RequiredAtom::Unit) {
+        return text.find(r.atoms[0].ch) != std::u16string_view::npos;
+    }
+    for (const char16_t c : text) {
+        for (std::int32_t i = 0; i < r.count; ++i) {
+            const RequiredAtom& a = r.atoms[i];
+            const bool met = a.kind == RequiredAtom::Unit     ? c == a.ch
+                             : a.kind == RequiredAtom::Folded ? perl_syntax::Fold(c) == a.ch
+                                                              : prog_.sets[a.set].Contains(c);
+            if (met) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::size_t RegexMatcher::FindMarker() const noexcept {
     std::size_t i = choices_.size();
     while (i > 0) {
@@ -234,6 +253,11 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
         captures.push_back(static_cast<std::int32_t>(at));
         captures.push_back(static_cast<std::int32_t>(at + prog_.literal.size()));
         return MatchStatus::Matched;
+    }
+    for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
+        if (!TextMeets(prog_.requirements[i])) {
+            return MatchStatus::NoMatch;
+        }
     }
     std::int32_t last = prog_.anchoredStart ? 0 : n_;
     if (prog_.requiredUnit >= 0) {

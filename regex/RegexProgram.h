@@ -39,6 +39,23 @@ enum class Op : std::uint8_t {
     Match,     //
 };
 
+// One way to meet a requirement on the text: a unit, a unit under case
+// folding (ch holds the folded unit), or any unit of a set.
+struct RequiredAtom {
+    enum Kind : std::uint8_t { Unit, Folded, InSet };
+    Kind kind = Unit;
+    char16_t ch = 0;
+    std::int32_t set = 0;
+    bool operator==(const RequiredAtom&) const = default;
+};
+
+// The text must hold at least one unit that meets one of the atoms.
+struct Requirement {
+    static constexpr int kMaxAtoms = 4;
+    std::int32_t count = 0;
+    RequiredAtom atoms[kMaxAtoms];
+};
+
 struct Inst {
     Op op = Op::Match;
     std::uint8_t flag = 0;
@@ -69,6 +86,11 @@ public:
     std::u16string literal;
     // A unit every match contains (-1: none known); a text without it cannot match.
     std::int32_t requiredUnit = -1;
+    // Requirements on the whole text, checked before any search: a text that
+    // fails one cannot hold a match, whatever the backtracking would try.
+    static constexpr int kMaxRequirements = 4;
+    std::int32_t requirementCount = 0;
+    Requirement requirements[kMaxRequirements];
     // First-unit filter for start positions; unused when firstAny.
     bool firstAny = true;
     bool firstHigh = false;
