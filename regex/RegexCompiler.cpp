@@ -186,7 +186,7 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
     RegexCompiler c(tree);
     c.prog_.groupCount = tree.groupCount;
     c.prog_.hasRecursion = tree.hasRecursion;
-    c.prog_.memoAllowed = !tree.hasBackref && !tree.hasRecursion && !tree.hasGroupCondition;
+    c.prog_.memoAllowed = !tree.hasRecursion;
     c.Emit();
     c.AnalyseRequirements();
     c.prog_.sets = std::move(tree.sets);
@@ -551,6 +551,7 @@ void RegexCompiler::AssignMemoSlots() {
             code[target].memo = std::min(code[target].memo + by, 2);
         }
     };
+    bump(0); // every start position enters here
     for (std::int32_t i = 0; i < size; ++i) {
         const Inst& in = code[i];
         switch (in.op) {
@@ -585,9 +586,86 @@ void RegexCompiler::AssignMemoSlots() {
             break;
         }
     }
-    for (Inst& in : code) {
-        in.memo = in.pure && in.memo >= 2 ? prog_.memoSlots++ : -1;
+    const std::vector<std::uint64_t> live = LiveCaptures();
+    if (live.empty() && (tree_.hasBackref || tree_.hasGroupCondition)) {
+        prog_.memoAllowed = false;
+        return;
     }
+    for (std::int32_t i = 0; i < size; ++i) {
+        Inst& in = code[i];
+        const bool free = live.empty() || live[i] == 0;
+        in.memo = in.pure && free && in.memo >= 2 ? prog_.memoSlots++ : -1;
+    }
+}
+
+std::vector<std::uint64_t> RegexCompiler::LiveCaptures() const {
+    // Two bits per group that some instruction reads: its text (bit 2j) and the
+    // start recorded by its open bracket (bit 2j+1), which a close bracket reads.
+    const auto& code = prog_.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    std::vector<std::int32_t> bitOf(static_cast<std::size_t>(tree_.groupCount) + 1, -1);
+    std::int32_t readGroups = 0;
+    for (const Inst& in : code) {
+        if ((in.op == Op::Backref || in.op == Op::RefStar || in.op == Op::CondGroup) &&
+            in.x <= tree_.groupCount && bitOf[in.x] < 0) {
+            if (readGroups == 32) {
+                return {};
+            }
+            bitOf[in.x] = 2 * readGroups++;
+        }
+    }
+    if (readGroups == 0) {
+        return {};
+    }
+    auto text = [&](std::int32_t g) {
+        return g <= tree_.groupCount && bitOf[g] >= 0 ? std::uint64_t{1} << bitOf[g] : 0;
+    };
+    std::vector<std::uint64_t> live(static_cast<std::size_t>(size), 0);
+    auto at = [&](std::int32_t pc) { return pc >= 0 && pc < size ? live[pc] : 0; };
+    // Backward passes until nothing changes; loops settle in a few passes.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (std::int32_t i = size - 1; i >= 0; --i) {
+            const Inst& in = code[i];
+            std::uint64_t out = 0;
+            switch (in.op) {
+            case Op::Split:
+                out = at(in.x) | at(in.y);
+                break;
+            case Op::Jmp:
+                out = at(in.x);
+                break;
+            case Op::RepHead:
+            case Op::CondGroup:
+                out = at(i + 1) | at(in.y);
+                break;
+            case Op::Assert:
+                // The body's end leads on to x or y, counted here already, so
+                // every read after the assertion is live before it.
+                out = at(i + 1) | at(in.x) | at(in.y);
+                break;
+            case Op::AssertEnd:
+            case Op::Match:
+                break;
+            default:
+                out = at(i + 1);
+                break;
+            }
+            std::uint64_t in_ = out;
+            if (in.op == Op::Open) {
+                in_ &= ~(text(in.x) << 1);
+            } else if (in.op == Op::Close && text(in.x) != 0) {
+                in_ = (in_ & ~text(in.x)) | (text(in.x) << 1);
+            } else if (in.op == Op::Backref || in.op == Op::RefStar || in.op == Op::CondGroup) {
+                in_ |= text(in.x);
+            }
+            if (in_ != live[i]) {
+                live[i] = in_;
+                changed = true;
+            }
+        }
+    }
+    return live;
 }
 
 void RegexCompiler::AnalyseRequirements() {

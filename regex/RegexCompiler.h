@@ -19,6 +19,9 @@ private:
     void Emit();
     std::int32_t Add(Inst inst);
     void AssignMemoSlots();
+    // Per instruction, the captures whose values the rest of a match may
+    // still read; empty when no instruction reads a capture or too many do.
+    std::vector<std::uint64_t> LiveCaptures() const;
     void AnalyseStart();
     void AnalyseRequirements();
 

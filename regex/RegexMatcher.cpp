@@ -133,12 +133,36 @@ bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexce
     return false;
 }
 
-bool RegexMatcher::TextMeets(const Requirement& r) const noexcept {
-    const std::u16string_view text(t_, static_cast<std::size_t>(n_));
-    if (r.count == 1 && r.atoms[0].kind == RequiredAtom::Unit) {
-        return text.find(r.atoms[0].ch) != std::u16string_view::npos;
+bool RegexMatcher::TextMeets(const Requirement& r, const std::uint64_t* present,
+                             bool high) const noexcept {
+    auto has = [&](char16_t c) { return ((present[c >> 6] >> (c & 63)) & 1u) != 0; };
+    for (std::int32_t i = 0; i < r.count; ++i) {
+        const RequiredAtom& a = r.atoms[i];
+        if (a.kind == RequiredAtom::Unit && a.ch < 256 && has(a.ch)) {
+            return true;
+        }
+        if (high) {
+            continue; // settled by the scan below
+        }
+        if (a.kind == RequiredAtom::Folded) {
+            const char16_t other = perl_syntax::OtherCase(a.ch);
+            if ((a.ch < 256 && has(a.ch)) || (other < 256 && has(other))) {
+                return true;
+            }
+        } else if (a.kind == RequiredAtom::InSet) {
+            const std::uint64_t* bits = prog_.sets[a.set].LowBits();
+            for (int k = 0; k < 4; ++k) {
+                if ((bits[k] & present[k]) != 0) {
+                    return true;
+                }
+            }
+        }
     }
-    for (const char16_t c : text) {
+    if (!high) {
+        return false; // every unit of the text is in the bitmap
+    }
+    for (std::int32_t p = 0; p < n_; ++p) {
+        const char16_t c = t_[p];
         for (std::int32_t i = 0; i < r.count; ++i) {
             const RequiredAtom& a = r.atoms[i];
             const bool met = a.kind == RequiredAtom::Unit     ? c == a.ch
@@ -254,9 +278,22 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
         captures.push_back(static_cast<std::int32_t>(at + prog_.literal.size()));
         return MatchStatus::Matched;
     }
-    for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
-        if (!TextMeets(prog_.requirements[i])) {
-            return MatchStatus::NoMatch;
+    if (prog_.requirementCount > 0) {
+        // Which units below 256 the text holds, in one pass.
+        std::uint64_t present[4] = {0, 0, 0, 0};
+        bool high = false;
+        for (std::int32_t p = 0; p < n_; ++p) {
+            const char16_t c = t_[p];
+            if (c < 256) {
+                present[c >> 6] |= std::uint64_t{1} << (c & 63);
+            } else {
+                high = true;
+            }
+        }
+        for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
+            if (!TextMeets(prog_.requirements[i], present, high)) {
+                return MatchStatus::NoMatch;
+            }
         }
     }
     std::int32_t last = prog_.anchoredStart ? 0 : n_;

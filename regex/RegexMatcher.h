@@ -90,8 +90,9 @@ private:
     bool UnitMatches(const Inst& in, char16_t c) const noexcept;
     // End of the run of units matching a Star's unit from pos, at most limit.
     std::int32_t ScanUnits(const Inst& in, std::int32_t pos, std::int32_t limit) const noexcept;
-    // Whether some unit of the text meets the requirement.
-    bool TextMeets(const Requirement& r) const noexcept;
+    // Whether some unit of the text meets the requirement; present marks the
+    // text's units below 256, high says whether it holds any above.
+    bool TextMeets(const Requirement& r, const std::uint64_t* present, bool high) const noexcept;
     bool AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept;
     std::size_t FindMarker() const noexcept;
     void Unwind(std::size_t marker);
