@@ -10,6 +10,7 @@
 #include "regex/perl_syntax.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace resetra::regex {
 
@@ -601,6 +602,9 @@ void RegexCompiler::AssignMemoSlots() {
 std::vector<std::uint64_t> RegexCompiler::LiveCaptures() const {
     // Two bits per group that some instruction reads: its text (bit 2j) and the
     // start recorded by its open bracket (bit 2j+1), which a close bracket reads.
+    if (!tree_.hasBackref && !tree_.hasGroupCondition) {
+        return {};
+    }
     const auto& code = prog_.code;
     const auto size = static_cast<std::int32_t>(code.size());
     std::vector<std::int32_t> bitOf(static_cast<std::size_t>(tree_.groupCount) + 1, -1);
@@ -669,7 +673,34 @@ std::vector<std::uint64_t> RegexCompiler::LiveCaptures() const {
 }
 
 void RegexCompiler::AnalyseRequirements() {
-    RequirementFinder(tree_).Collect(tree_.root, 0, prog_);
+    // Only loops over groups, back-references, look-arounds and conditionals
+    // can make a search run long; without them memoisation bounds the work and
+    // the analysis would cost more than it saves.
+    const auto& code = prog_.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    bool hard = false;
+    for (std::int32_t i = 0; i < size && !hard; ++i) {
+        const Inst& in = code[i];
+        switch (in.op) {
+        case Op::Backref:
+        case Op::RefStar:
+        case Op::RepHead:
+        case Op::Assert:
+        case Op::CondGroup:
+        case Op::Call:
+            hard = true;
+            break;
+        case Op::Split:
+        case Op::Jmp:
+            hard = in.x < i || (in.op == Op::Split && in.y < i);
+            break;
+        default:
+            break;
+        }
+    }
+    if (hard) {
+        RequirementFinder(tree_).Collect(tree_.root, 0, prog_);
+    }
 }
 
 void RegexCompiler::AnalyseStart() {
@@ -833,6 +864,20 @@ void RegexCompiler::AnalyseStart() {
         }
     }
     prog_.firstAny = false;
+    if (!prog_.firstHigh) {
+        std::int32_t count = 0;
+        for (int k = 0; k < 4; ++k) {
+            count += std::popcount(prog_.firstLow[k]);
+        }
+        if (count <= 2) {
+            for (int k = 0; k < 4; ++k) {
+                for (std::uint64_t bits = prog_.firstLow[k]; bits != 0; bits &= bits - 1) {
+                    prog_.firstUnits[prog_.firstUnitCount++] =
+                        static_cast<char16_t>(64 * k + std::countr_zero(bits));
+                }
+            }
+        }
+    }
 }
 
 } // namespace resetra::regex

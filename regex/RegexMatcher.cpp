@@ -46,7 +46,12 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
       limits_(limits) {
     maxSteps_ = limits_.baseSteps + limits_.stepsPerUnit * static_cast<std::int64_t>(n_);
     memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
-    checkAt_ = std::min(maxSteps_ + 1, memoAt_);
+    // The text's requirements cost a pass over it: worth it only once the
+    // search has done about as much work.
+    requireAt_ = prog_.requirementCount == 0 ? -1
+                 : limits_.memoFromStart    ? 0
+                                            : 2 * static_cast<std::int64_t>(n_) + 256;
+    NextCheck();
 }
 
 void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
@@ -131,6 +136,35 @@ bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexce
     }
     }
     return false;
+}
+
+void RegexMatcher::NextCheck() noexcept {
+    checkAt_ = maxSteps_ + 1;
+    for (const std::int64_t at : {memoAt_, requireAt_}) {
+        if (at >= 0) {
+            checkAt_ = std::min(checkAt_, at);
+        }
+    }
+}
+
+bool RegexMatcher::TextMeetsAll() const noexcept {
+    // Which units below 256 the text holds, in one pass.
+    std::uint64_t present[4] = {0, 0, 0, 0};
+    bool high = false;
+    for (std::int32_t p = 0; p < n_; ++p) {
+        const char16_t c = t_[p];
+        if (c < 256) {
+            present[c >> 6] |= std::uint64_t{1} << (c & 63);
+        } else {
+            high = true;
+        }
+    }
+    for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
+        if (!TextMeets(prog_.requirements[i], present, high)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool RegexMatcher::TextMeets(const Requirement& r, const std::uint64_t* present,
@@ -278,26 +312,8 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
         captures.push_back(static_cast<std::int32_t>(at + prog_.literal.size()));
         return MatchStatus::Matched;
     }
-    if (prog_.requirementCount > 0) {
-        // Which units below 256 the text holds, in one pass.
-        std::uint64_t present[4] = {0, 0, 0, 0};
-        bool high = false;
-        for (std::int32_t p = 0; p < n_; ++p) {
-            const char16_t c = t_[p];
-            if (c < 256) {
-                present[c >> 6] |= std::uint64_t{1} << (c & 63);
-            } else {
-                high = true;
-            }
-        }
-        for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
-            if (!TextMeets(prog_.requirements[i], present, high)) {
-                return MatchStatus::NoMatch;
-            }
-        }
-    }
     std::int32_t last = prog_.anchoredStart ? 0 : n_;
-    if (prog_.requiredUnit >= 0) {
+    if (prog_.requiredUnit >= 0 && !prog_.anchoredStart) {
         // A match starting after the last copy of the required unit is impossible.
         const std::u16string_view text(t_, static_cast<std::size_t>(n_));
         const std::size_t at = text.rfind(static_cast<char16_t>(prog_.requiredUnit));
@@ -315,7 +331,16 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
                 break;
             }
         }
-        if (!prog_.firstAny) {
+        if (prog_.firstUnitCount > 0) {
+            const char16_t a = prog_.firstUnits[0];
+            const char16_t b = prog_.firstUnits[prog_.firstUnitCount - 1];
+            while (start < n_ && t_[start] != a && t_[start] != b) {
+                ++start;
+            }
+            if (start >= n_) {
+                break;
+            }
+        } else if (!prog_.firstAny) {
             while (start < n_) {
                 const char16_t c = t_[start];
                 if (c < 256 ? ((prog_.firstLow[c >> 6] >> (c & 63)) & 1u) != 0 : prog_.firstHigh) {
@@ -328,6 +353,9 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
             }
         }
         const MatchStatus status = Run(start);
+        if (hopeless_) {
+            return MatchStatus::NoMatch;
+        }
         if (status != MatchStatus::NoMatch) {
             if (status == MatchStatus::Matched) {
                 captures.resize(2 * (static_cast<std::size_t>(prog_.groupCount) + 1));
@@ -354,10 +382,17 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             if (stackFull_ || steps_ > maxSteps_) {
                 return MatchStatus::BudgetExhausted;
             }
+            if (requireAt_ >= 0 && steps_ >= requireAt_) {
+                requireAt_ = -1;
+                if (!TextMeetsAll()) {
+                    hopeless_ = true;
+                    return MatchStatus::NoMatch;
+                }
+            }
             if (memoAt_ >= 0 && steps_ >= memoAt_) {
                 EnableMemo();
             }
-            checkAt_ = maxSteps_ + 1;
+            NextCheck();
         }
         const Inst& in = code[pc];
         if (memoOn_ && in.memo >= 0) {

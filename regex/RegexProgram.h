@@ -95,6 +95,9 @@ public:
     bool firstAny = true;
     bool firstHigh = false;
     std::uint64_t firstLow[4] = {0, 0, 0, 0};
+    // The same filter when it holds one or two units (a letter in both cases).
+    std::int32_t firstUnitCount = 0;
+    char16_t firstUnits[2] = {0, 0};
 };
 
 } // namespace resetra::regex
