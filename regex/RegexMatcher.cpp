@@ -49,8 +49,8 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
     // The text's requirements cost a pass over it: worth it only once the
     // search has done about as much work.
     requireAt_ = prog_.requirementCount == 0 ? -1
-                 : limits_.memoFromStart    ? 0
-                                            : 2 * static_cast<std::int64_t>(n_) + 256;
+                 : limits_.memoFromStart     ? 0
+                                             : 2 * static_cast<std::int64_t>(n_) + 256;
     NextCheck();
 }
 
