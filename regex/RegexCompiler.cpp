@@ -3,7 +3,8 @@
 // register pairs (count, start of the last iteration) so that an iteration that
 // consumed nothing ends the loop as in Perl. An instruction is "pure" when the
 // rest of the match from it depends only on the text position: no enclosing
-// look-around, atomic group or counted loop. Pure join points get memo slots.
+// look-around, atomic group or counted loop. Pure join points get memo slots
+// when a search first runs long.
 #include "regex/RegexCompiler.h"
 
 #include "regex/bad_regexpr.h"
@@ -17,13 +18,6 @@ namespace resetra::regex {
 namespace {
 
 constexpr std::int32_t kMaxLookBehind = 255;
-
-struct Work {
-    std::int32_t node;
-    std::int32_t phase;
-    std::int32_t a;
-    std::int32_t b;
-};
 
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
@@ -188,10 +182,11 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
     c.prog_.groupCount = tree.groupCount;
     c.prog_.hasRecursion = tree.hasRecursion;
     c.prog_.memoAllowed = !tree.hasRecursion;
+    c.prog_.readsCaptures = tree.hasBackref || tree.hasGroupCondition;
     c.Emit();
     c.AnalyseRequirements();
     c.prog_.sets = std::move(tree.sets);
-    c.AssignMemoSlots();
+    c.LinkStars();
     c.AnalyseStart();
     return std::move(c.prog_);
 }
@@ -206,7 +201,7 @@ void RegexCompiler::Emit() {
     auto& code = prog_.code;
     auto pc = [&] { return static_cast<std::int32_t>(code.size()); };
     code.reserve(tree_.nodes.size() + 8);
-    std::vector<Work> stack;
+    auto& stack = work_;
     stack.reserve(16);
     stack.push_back({tree_.root, 0, -1, -1});
     while (!stack.empty()) {
@@ -530,7 +525,7 @@ void RegexCompiler::Emit() {
     Add(end);
 }
 
-void RegexCompiler::AssignMemoSlots() {
+void RegexCompiler::LinkStars() {
     auto& code = prog_.code;
     const auto size = static_cast<std::int32_t>(code.size());
     for (std::int32_t i = 0; i + 1 < size; ++i) {
@@ -540,16 +535,20 @@ void RegexCompiler::AssignMemoSlots() {
             code[i].y = -1;
         }
     }
-    if (!prog_.memoAllowed) {
-        return;
+}
+
+std::int32_t RegexCompiler::AssignMemoSlots(const RegexProgram& prog,
+                                            std::vector<std::int32_t>& slots) {
+    const auto& code = prog.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    if (!prog.memoAllowed) {
+        return 0;
     }
-    // The memo field counts predecessors (up to 2) until slots are assigned.
-    for (Inst& in : code) {
-        in.memo = 0;
-    }
+    // Slots count predecessors (up to 2) until they are assigned.
+    slots.assign(static_cast<std::size_t>(size), 0);
     auto bump = [&](std::int32_t target, int by = 1) {
         if (target >= 0 && target < size) {
-            code[target].memo = std::min(code[target].memo + by, 2);
+            slots[target] = std::min(slots[target] + by, 2);
         }
     };
     bump(0); // every start position enters here
@@ -587,31 +586,31 @@ void RegexCompiler::AssignMemoSlots() {
             break;
         }
     }
-    const std::vector<std::uint64_t> live = LiveCaptures();
-    if (live.empty() && (tree_.hasBackref || tree_.hasGroupCondition)) {
-        prog_.memoAllowed = false;
-        return;
+    const std::vector<std::uint64_t> live = LiveCaptures(prog);
+    if (live.empty() && prog.readsCaptures) {
+        return 0;
     }
+    std::int32_t count = 0;
     for (std::int32_t i = 0; i < size; ++i) {
-        Inst& in = code[i];
         const bool free = live.empty() || live[i] == 0;
-        in.memo = in.pure && free && in.memo >= 2 ? prog_.memoSlots++ : -1;
+        slots[i] = code[i].pure && free && slots[i] >= 2 ? count++ : -1;
     }
+    return count;
 }
 
-std::vector<std::uint64_t> RegexCompiler::LiveCaptures() const {
+std::vector<std::uint64_t> RegexCompiler::LiveCaptures(const RegexProgram& prog) {
     // Two bits per group that some instruction reads: its text (bit 2j) and the
     // start recorded by its open bracket (bit 2j+1), which a close bracket reads.
-    if (!tree_.hasBackref && !tree_.hasGroupCondition) {
+    if (!prog.readsCaptures) {
         return {};
     }
-    const auto& code = prog_.code;
+    const auto& code = prog.code;
     const auto size = static_cast<std::int32_t>(code.size());
-    std::vector<std::int32_t> bitOf(static_cast<std::size_t>(tree_.groupCount) + 1, -1);
+    std::vector<std::int32_t> bitOf(static_cast<std::size_t>(prog.groupCount) + 1, -1);
     std::int32_t readGroups = 0;
     for (const Inst& in : code) {
         if ((in.op == Op::Backref || in.op == Op::RefStar || in.op == Op::CondGroup) &&
-            in.x <= tree_.groupCount && bitOf[in.x] < 0) {
+            in.x <= prog.groupCount && bitOf[in.x] < 0) {
             if (readGroups == 32) {
                 return {};
             }
@@ -622,7 +621,7 @@ std::vector<std::uint64_t> RegexCompiler::LiveCaptures() const {
         return {};
     }
     auto text = [&](std::int32_t g) {
-        return g <= tree_.groupCount && bitOf[g] >= 0 ? std::uint64_t{1} << bitOf[g] : 0;
+        return g <= prog.groupCount && bitOf[g] >= 0 ? std::uint64_t{1} << bitOf[g] : 0;
     };
     std::vector<std::uint64_t> live(static_cast<std::size_t>(size), 0);
     auto at = [&](std::int32_t pc) { return pc >= 0 && pc < size ? live[pc] : 0; };
@@ -772,7 +771,10 @@ void RegexCompiler::AnalyseStart() {
     }
     // Units that can begin a match.
     auto& mutableCode = prog_.code;
-    std::vector<std::int32_t> todo{0};
+    // The emitter's work stack is empty now; its storage serves as the worklist.
+    auto& todo = work_;
+    todo.clear();
+    todo.push_back({0, 0, 0, 0});
     auto addUnit = [&](char16_t c) {
         if (c < 256) {
             prog_.firstLow[c >> 6] |= std::uint64_t{1} << (c & 63);
@@ -792,7 +794,7 @@ void RegexCompiler::AnalyseStart() {
         addUnit(perl_syntax::OtherCase(c));
     };
     while (!todo.empty()) {
-        const std::int32_t i = todo.back();
+        const std::int32_t i = todo.back().node;
         todo.pop_back();
         if (mutableCode[i].seen) {
             continue;
@@ -822,33 +824,33 @@ void RegexCompiler::AnalyseStart() {
                 addSet(in.x);
             }
             if (in.min == 0) {
-                todo.push_back(i + 1);
+                todo.push_back({i + 1, 0, 0, 0});
             }
             break;
         }
         case Op::Split:
-            todo.push_back(in.x);
-            todo.push_back(in.y);
+            todo.push_back({in.x, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
             break;
         case Op::Jmp:
-            todo.push_back(in.x);
+            todo.push_back({in.x, 0, 0, 0});
             break;
         case Op::RepHead:
             // Even with a minimum the body may match nothing, so the exit counts.
-            todo.push_back(i + 1);
-            todo.push_back(in.y);
+            todo.push_back({i + 1, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
             break;
         case Op::Assert:
             // An assertion consumes nothing: the match goes on from the same
             // position on whichever side the assertion sends it.
-            todo.push_back(in.x);
+            todo.push_back({in.x, 0, 0, 0});
             if (in.y >= 0) {
-                todo.push_back(in.y);
+                todo.push_back({in.y, 0, 0, 0});
             }
             break;
         case Op::CondGroup:
-            todo.push_back(i + 1);
-            todo.push_back(in.y);
+            todo.push_back({i + 1, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
             break;
         case Op::Open:
         case Op::Close:
@@ -857,7 +859,7 @@ void RegexCompiler::AnalyseStart() {
         case Op::Atomic:
         case Op::AtomicEnd:
         case Op::Anchor:
-            todo.push_back(i + 1);
+            todo.push_back({i + 1, 0, 0, 0});
             break;
         default:
             return;

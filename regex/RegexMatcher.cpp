@@ -6,6 +6,7 @@
 // costs no more than the choices it removes.
 #include "regex/RegexMatcher.h"
 
+#include "regex/RegexCompiler.h"
 #include "regex/RegexTree.h"
 #include "regex/perl_syntax.h"
 
@@ -260,11 +261,12 @@ void RegexMatcher::Unwind(std::size_t marker) {
 
 void RegexMatcher::EnableMemo() {
     memoAt_ = -1;
-    if (!prog_.memoAllowed || prog_.memoSlots == 0) {
+    const std::int32_t slots = RegexCompiler::AssignMemoSlots(prog_, memoSlot_);
+    if (slots == 0) {
         return;
     }
     const std::uint64_t bits =
-        static_cast<std::uint64_t>(prog_.memoSlots) * (static_cast<std::uint64_t>(n_) + 1);
+        static_cast<std::uint64_t>(slots) * (static_cast<std::uint64_t>(n_) + 1);
     const std::uint64_t words = (bits + 63) / 64;
     if (words * 8 > limits_.maxMemoBytes) {
         return;
@@ -395,9 +397,9 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             NextCheck();
         }
         const Inst& in = code[pc];
-        if (memoOn_ && in.memo >= 0) {
+        if (memoOn_ && memoSlot_[pc] >= 0) {
             const std::uint64_t bit =
-                static_cast<std::uint64_t>(in.memo) * (static_cast<std::uint64_t>(n_) + 1) +
+                static_cast<std::uint64_t>(memoSlot_[pc]) * (static_cast<std::uint64_t>(n_) + 1) +
                 static_cast<std::uint64_t>(pos);
             std::uint64_t& word = memo_[bit >> 6];
             const std::uint64_t mask = std::uint64_t{1} << (bit & 63);
@@ -724,8 +726,8 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 goto resume;
             case kStarG: {
                 const Inst& st = code[e.pc];
-                const std::int32_t next = code[e.pc + 1].memo;
-                const bool useMemo = memoOn_ && next >= 0;
+                const std::int32_t next = memoOn_ ? memoSlot_[e.pc + 1] : -1;
+                const bool useMemo = next >= 0;
                 std::int32_t cur = e.b - 1;
                 const std::int32_t from = cur;
                 for (;;) {

@@ -122,6 +122,7 @@ private:
     std::vector<CallFrame> calls_;
     std::vector<CallFrame> retired_;
     std::vector<std::uint64_t> memo_;
+    std::vector<std::int32_t> memoSlot_; // per instruction, once memoisation starts
     bool memoOn_ = false;
     bool stackFull_ = false;
 };

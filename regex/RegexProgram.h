@@ -64,9 +64,8 @@ struct Inst {
     std::int32_t y = -1;
     std::int32_t min = 0;
     std::int32_t max = 0;
-    std::int32_t memo = -1; // memo slot, or -1
-    bool pure = true;       // compile-time only: see RegexCompiler
-    bool seen = false;      // compile-time only: visited by the start analysis
+    bool pure = true;  // the rest of a match depends on the position only: see RegexCompiler
+    bool seen = false; // compile-time only: visited by the start analysis
 };
 
 class RegexProgram {
@@ -75,8 +74,8 @@ public:
     std::vector<CharSet> sets;
     std::int32_t groupCount = 0;
     std::int32_t registerPairs = 0;
-    std::int32_t memoSlots = 0;
     bool memoAllowed = false;
+    bool readsCaptures = false; // back-references or group conditions
     bool hasRecursion = false;
     // Start positions: only 0 (anchored), 0 and after each '\n' (leading .*), or all.
     bool anchoredStart = false;
