@@ -868,8 +868,11 @@ void RegexCompiler::AnalyseStart() {
     prog_.firstAny = false;
     if (!prog_.firstHigh) {
         std::int32_t count = 0;
-        for (int k = 0; k < 4; ++k) {
-            count += std::popcount(prog_.firstLow[k]);
+        for (int k = 0; k < 4 && count <= 2; ++k) {
+            for (std::uint64_t bits = prog_.firstLow[k]; bits != 0 && count <= 2;
+                 bits &= bits - 1) {
+                ++count;
+            }
         }
         if (count <= 2) {
             for (int k = 0; k < 4; ++k) {

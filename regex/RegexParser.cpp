@@ -49,6 +49,7 @@ RegexTree RegexParser::Parse() {
         Fail("ill-formed regular expression");
     }
     tree_.nodes.reserve(p_.size() + 2);
+    tree_.kidPool.reserve(p_.size() + 2);
     items_.reserve(p_.size() + 1);
     frames_.emplace_back();
     for (;;) {
