@@ -193,6 +193,18 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
 
 std::int32_t RegexCompiler::Add(Inst inst) {
     inst.pure = impure_ == 0;
+    switch (inst.op) {
+    case Op::Backref:
+    case Op::RefStar:
+    case Op::RepHead:
+    case Op::Assert:
+    case Op::CondGroup:
+    case Op::Call:
+        hard_ = true;
+        break;
+    default:
+        break;
+    }
     prog_.code.push_back(inst);
     return static_cast<std::int32_t>(prog_.code.size() - 1);
 }
@@ -430,6 +442,7 @@ void RegexCompiler::Emit() {
                 in.op = Op::Jmp;
                 in.x = w.a;
                 Add(in);
+                hard_ = true;
                 if (n.greedy) {
                     code[w.a].y = pc();
                 } else {
@@ -441,6 +454,7 @@ void RegexCompiler::Emit() {
                 in.x = n.greedy ? w.a : pc() + 1;
                 in.y = n.greedy ? pc() + 1 : w.a;
                 Add(in);
+                hard_ = true;
                 stack.pop_back();
             } else {
                 in.op = Op::Jmp;
@@ -673,31 +687,9 @@ std::vector<std::uint64_t> RegexCompiler::LiveCaptures(const RegexProgram& prog)
 
 void RegexCompiler::AnalyseRequirements() {
     // Only loops over groups, back-references, look-arounds and conditionals
-    // can make a search run long; without them memoisation bounds the work and
-    // the analysis would cost more than it saves.
-    const auto& code = prog_.code;
-    const auto size = static_cast<std::int32_t>(code.size());
-    bool hard = false;
-    for (std::int32_t i = 0; i < size && !hard; ++i) {
-        const Inst& in = code[i];
-        switch (in.op) {
-        case Op::Backref:
-        case Op::RefStar:
-        case Op::RepHead:
-        case Op::Assert:
-        case Op::CondGroup:
-        case Op::Call:
-            hard = true;
-            break;
-        case Op::Split:
-        case Op::Jmp:
-            hard = in.x < i || (in.op == Op::Split && in.y < i);
-            break;
-        default:
-            break;
-        }
-    }
-    if (hard) {
+    // (hard_, noted while emitting) can make a search run long; without them
+    // memoisation bounds the work and the analysis would cost more than it saves.
+    if (hard_) {
         RequirementFinder(tree_).Collect(tree_.root, 0, prog_);
     }
 }

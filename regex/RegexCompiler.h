@@ -43,6 +43,7 @@ private:
     std::vector<Work> work_;
     RegexProgram prog_;
     std::int32_t impure_ = 0;
+    bool hard_ = false; // a loop over a group, a back-reference, look-around or conditional
 };
 
 } // namespace resetra::regex
