@@ -260,6 +260,17 @@ void RegexCompiler::Emit() {
             stack.pop_back();
             break;
         case NodeKind::Seq:
+            // Runs of plain units, most of a word, go out without the work stack.
+            while (w.phase < n.kidCount) {
+                const RegexNode& unit = tree_.nodes[tree_.Kid(n, w.phase)];
+                if (unit.kind != NodeKind::Char) {
+                    break;
+                }
+                in.op = unit.icase ? Op::CharI : Op::Char;
+                in.ch = unit.icase ? perl_syntax::Fold(unit.ch) : unit.ch;
+                Add(in);
+                ++w.phase;
+            }
             if (w.phase < static_cast<std::int32_t>(static_cast<std::size_t>(n.kidCount))) {
                 const std::int32_t kid = tree_.Kid(n, w.phase++);
                 stack.push_back({kid, 0, -1, -1});
