@@ -348,8 +348,6 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
     if (n_ < 0 || static_cast<std::size_t>(n_) > kMaxTextUnits) {
         return MatchStatus::BudgetExhausted; // positions are 32-bit
     }
-    caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
-    regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
     captures.clear();
     if (prog_.isLiteral) {
         const std::u16string_view text(t_, static_cast<std::size_t>(n_));
@@ -399,6 +397,11 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
             if (start >= n_) {
                 break; // every match consumes a first unit
             }
+        }
+        if (caps_.empty()) {
+            // Not before: most failing searches never get past the filters.
+            caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
+            regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
         }
         const MatchStatus status = Run(start);
         if (hopeless_) {

@@ -53,7 +53,11 @@ RegexTree RegexParser::Parse() {
     items_.reserve(p_.size() + 1);
     frames_.emplace_back();
     for (;;) {
-        SkipIgnorable();
+        // Only a backslash or a parenthesis can start something ignorable
+        // outside (?x); most units of a pattern skip the call.
+        if (flags_.extended || (!AtEnd() && (p_[i_] == u'\\' || p_[i_] == u'('))) {
+            SkipIgnorable();
+        }
         if (AtEnd()) {
             break;
         }
