@@ -20,8 +20,24 @@ bool TryPlainWord(std::u16string_view text, std::u16string_view pattern, bool& m
     if (end) {
         pattern.remove_suffix(1);
     }
-    if (pattern.find_first_of(u"\\^$.|?*+()[{") != std::u16string_view::npos) {
-        return false;
+    for (const char16_t c : pattern) {
+        switch (c) {
+        case u'\\':
+        case u'^':
+        case u'$':
+        case u'.':
+        case u'|':
+        case u'?':
+        case u'*':
+        case u'+':
+        case u'(':
+        case u')':
+        case u'[':
+        case u'{':
+            return false;
+        default:
+            break;
+        }
     }
     // '$' also matches before a final line end.
     auto endsAtEnd = [&](std::u16string_view t) {

@@ -3,24 +3,22 @@
 // register pairs (count, start of the last iteration) so that an iteration that
 // consumed nothing ends the loop as in Perl. An instruction is "pure" when the
 // rest of the match from it depends only on the text position: no enclosing
-// look-around, atomic group or counted loop. Pure join points get memo slots.
+// look-around, atomic group or counted loop. Pure join points get memo slots
+// when a search first runs long.
 #include "regex/RegexCompiler.h"
 
+#include "regex/RequirementFinder.h"
 #include "regex/bad_regexpr.h"
 #include "regex/perl_syntax.h"
+
+#include <algorithm>
+#include <bit>
 
 namespace resetra::regex {
 
 namespace {
 
 constexpr std::int32_t kMaxLookBehind = 255;
-
-struct Work {
-    std::int32_t node;
-    std::int32_t phase;
-    std::int32_t a;
-    std::int32_t b;
-};
 
 enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitAnyNl };
 
@@ -30,16 +28,30 @@ RegexProgram RegexCompiler::Compile(RegexTree tree) {
     RegexCompiler c(tree);
     c.prog_.groupCount = tree.groupCount;
     c.prog_.hasRecursion = tree.hasRecursion;
-    c.prog_.memoAllowed = !tree.hasBackref && !tree.hasRecursion && !tree.hasGroupCondition;
+    c.prog_.memoAllowed = !tree.hasRecursion;
+    c.prog_.readsCaptures = tree.hasBackref || tree.hasGroupCondition;
     c.Emit();
+    c.AnalyseRequirements();
     c.prog_.sets = std::move(tree.sets);
-    c.AssignMemoSlots();
+    c.LinkStars();
     c.AnalyseStart();
     return std::move(c.prog_);
 }
 
 std::int32_t RegexCompiler::Add(Inst inst) {
     inst.pure = impure_ == 0;
+    switch (inst.op) {
+    case Op::Backref:
+    case Op::RefStar:
+    case Op::RepHead:
+    case Op::Assert:
+    case Op::CondGroup:
+    case Op::Call:
+        hard_ = true;
+        break;
+    default:
+        break;
+    }
     prog_.code.push_back(inst);
     return static_cast<std::int32_t>(prog_.code.size() - 1);
 }
@@ -48,7 +60,7 @@ void RegexCompiler::Emit() {
     auto& code = prog_.code;
     auto pc = [&] { return static_cast<std::int32_t>(code.size()); };
     code.reserve(tree_.nodes.size() + 8);
-    std::vector<Work> stack;
+    auto& stack = work_;
     stack.reserve(16);
     stack.push_back({tree_.root, 0, -1, -1});
     while (!stack.empty()) {
@@ -95,6 +107,17 @@ void RegexCompiler::Emit() {
             stack.pop_back();
             break;
         case NodeKind::Seq:
+            // Runs of plain units, most of a word, go out without the work stack.
+            while (w.phase < n.kidCount) {
+                const RegexNode& unit = tree_.nodes[tree_.Kid(n, w.phase)];
+                if (unit.kind != NodeKind::Char) {
+                    break;
+                }
+                in.op = unit.icase ? Op::CharI : Op::Char;
+                in.ch = unit.icase ? perl_syntax::Fold(unit.ch) : unit.ch;
+                Add(in);
+                ++w.phase;
+            }
             if (w.phase < static_cast<std::int32_t>(static_cast<std::size_t>(n.kidCount))) {
                 const std::int32_t kid = tree_.Kid(n, w.phase++);
                 stack.push_back({kid, 0, -1, -1});
@@ -277,6 +300,7 @@ void RegexCompiler::Emit() {
                 in.op = Op::Jmp;
                 in.x = w.a;
                 Add(in);
+                hard_ = true;
                 if (n.greedy) {
                     code[w.a].y = pc();
                 } else {
@@ -288,6 +312,7 @@ void RegexCompiler::Emit() {
                 in.x = n.greedy ? w.a : pc() + 1;
                 in.y = n.greedy ? pc() + 1 : w.a;
                 Add(in);
+                hard_ = true;
                 stack.pop_back();
             } else {
                 in.op = Op::Jmp;
@@ -372,7 +397,7 @@ void RegexCompiler::Emit() {
     Add(end);
 }
 
-void RegexCompiler::AssignMemoSlots() {
+void RegexCompiler::LinkStars() {
     auto& code = prog_.code;
     const auto size = static_cast<std::int32_t>(code.size());
     for (std::int32_t i = 0; i + 1 < size; ++i) {
@@ -382,18 +407,23 @@ void RegexCompiler::AssignMemoSlots() {
             code[i].y = -1;
         }
     }
-    if (!prog_.memoAllowed) {
-        return;
+}
+
+std::int32_t RegexCompiler::AssignMemoSlots(const RegexProgram& prog,
+                                            std::vector<std::int32_t>& slots) {
+    const auto& code = prog.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    if (!prog.memoAllowed) {
+        return 0;
     }
-    // The memo field counts predecessors (up to 2) until slots are assigned.
-    for (Inst& in : code) {
-        in.memo = 0;
-    }
+    // Slots count predecessors (up to 2) until they are assigned.
+    slots.assign(static_cast<std::size_t>(size), 0);
     auto bump = [&](std::int32_t target, int by = 1) {
         if (target >= 0 && target < size) {
-            code[target].memo = std::min(code[target].memo + by, 2);
+            slots[target] = std::min(slots[target] + by, 2);
         }
     };
+    bump(0); // every start position enters here
     for (std::int32_t i = 0; i < size; ++i) {
         const Inst& in = code[i];
         switch (in.op) {
@@ -428,8 +458,97 @@ void RegexCompiler::AssignMemoSlots() {
             break;
         }
     }
-    for (Inst& in : code) {
-        in.memo = in.pure && in.memo >= 2 ? prog_.memoSlots++ : -1;
+    const std::vector<std::uint64_t> live = LiveCaptures(prog);
+    if (live.empty() && prog.readsCaptures) {
+        return 0;
+    }
+    std::int32_t count = 0;
+    for (std::int32_t i = 0; i < size; ++i) {
+        const bool free = live.empty() || live[i] == 0;
+        slots[i] = code[i].pure && free && slots[i] >= 2 ? count++ : -1;
+    }
+    return count;
+}
+
+std::vector<std::uint64_t> RegexCompiler::LiveCaptures(const RegexProgram& prog) {
+    // Two bits per group that some instruction reads: its text (bit 2j) and the
+    // start recorded by its open bracket (bit 2j+1), which a close bracket reads.
+    if (!prog.readsCaptures) {
+        return {};
+    }
+    const auto& code = prog.code;
+    const auto size = static_cast<std::int32_t>(code.size());
+    std::vector<std::int32_t> bitOf(static_cast<std::size_t>(prog.groupCount) + 1, -1);
+    std::int32_t readGroups = 0;
+    for (const Inst& in : code) {
+        if ((in.op == Op::Backref || in.op == Op::RefStar || in.op == Op::CondGroup) &&
+            in.x <= prog.groupCount && bitOf[in.x] < 0) {
+            if (readGroups == 32) {
+                return {};
+            }
+            bitOf[in.x] = 2 * readGroups++;
+        }
+    }
+    if (readGroups == 0) {
+        return {};
+    }
+    auto text = [&](std::int32_t g) {
+        return g <= prog.groupCount && bitOf[g] >= 0 ? std::uint64_t{1} << bitOf[g] : 0;
+    };
+    std::vector<std::uint64_t> live(static_cast<std::size_t>(size), 0);
+    auto at = [&](std::int32_t pc) { return pc >= 0 && pc < size ? live[pc] : 0; };
+    // Backward passes until nothing changes; loops settle in a few passes.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (std::int32_t i = size - 1; i >= 0; --i) {
+            const Inst& in = code[i];
+            std::uint64_t out = 0;
+            switch (in.op) {
+            case Op::Split:
+                out = at(in.x) | at(in.y);
+                break;
+            case Op::Jmp:
+                out = at(in.x);
+                break;
+            case Op::RepHead:
+            case Op::CondGroup:
+                out = at(i + 1) | at(in.y);
+                break;
+            case Op::Assert:
+                // The body's end leads on to x or y, counted here already, so
+                // every read after the assertion is live before it.
+                out = at(i + 1) | at(in.x) | at(in.y);
+                break;
+            case Op::AssertEnd:
+            case Op::Match:
+                break;
+            default:
+                out = at(i + 1);
+                break;
+            }
+            std::uint64_t in_ = out;
+            if (in.op == Op::Open) {
+                in_ &= ~(text(in.x) << 1);
+            } else if (in.op == Op::Close && text(in.x) != 0) {
+                in_ = (in_ & ~text(in.x)) | (text(in.x) << 1);
+            } else if (in.op == Op::Backref || in.op == Op::RefStar || in.op == Op::CondGroup) {
+                in_ |= text(in.x);
+            }
+            if (in_ != live[i]) {
+                live[i] = in_;
+                changed = true;
+            }
+        }
+    }
+    return live;
+}
+
+void RegexCompiler::AnalyseRequirements() {
+    // Only loops over groups, back-references, look-arounds and conditionals
+    // (hard_, noted while emitting) can make a search run long; without them
+    // memoisation bounds the work and the analysis would cost more than it saves.
+    if (hard_) {
+        RequirementFinder(tree_).Collect(tree_.root, 0, prog_);
     }
 }
 
@@ -502,7 +621,10 @@ void RegexCompiler::AnalyseStart() {
     }
     // Units that can begin a match.
     auto& mutableCode = prog_.code;
-    std::vector<std::int32_t> todo{0};
+    // The emitter's work stack is empty now; its storage serves as the worklist.
+    auto& todo = work_;
+    todo.clear();
+    todo.push_back({0, 0, 0, 0});
     auto addUnit = [&](char16_t c) {
         if (c < 256) {
             prog_.firstLow[c >> 6] |= std::uint64_t{1} << (c & 63);
@@ -522,7 +644,7 @@ void RegexCompiler::AnalyseStart() {
         addUnit(perl_syntax::OtherCase(c));
     };
     while (!todo.empty()) {
-        const std::int32_t i = todo.back();
+        const std::int32_t i = todo.back().node;
         todo.pop_back();
         if (mutableCode[i].seen) {
             continue;
@@ -552,21 +674,33 @@ void RegexCompiler::AnalyseStart() {
                 addSet(in.x);
             }
             if (in.min == 0) {
-                todo.push_back(i + 1);
+                todo.push_back({i + 1, 0, 0, 0});
             }
             break;
         }
         case Op::Split:
-            todo.push_back(in.x);
-            todo.push_back(in.y);
+            todo.push_back({in.x, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
             break;
         case Op::Jmp:
-            todo.push_back(in.x);
+            todo.push_back({in.x, 0, 0, 0});
             break;
         case Op::RepHead:
             // Even with a minimum the body may match nothing, so the exit counts.
-            todo.push_back(i + 1);
-            todo.push_back(in.y);
+            todo.push_back({i + 1, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
+            break;
+        case Op::Assert:
+            // An assertion consumes nothing: the match goes on from the same
+            // position on whichever side the assertion sends it.
+            todo.push_back({in.x, 0, 0, 0});
+            if (in.y >= 0) {
+                todo.push_back({in.y, 0, 0, 0});
+            }
+            break;
+        case Op::CondGroup:
+            todo.push_back({i + 1, 0, 0, 0});
+            todo.push_back({in.y, 0, 0, 0});
             break;
         case Op::Open:
         case Op::Close:
@@ -575,13 +709,30 @@ void RegexCompiler::AnalyseStart() {
         case Op::Atomic:
         case Op::AtomicEnd:
         case Op::Anchor:
-            todo.push_back(i + 1);
+            todo.push_back({i + 1, 0, 0, 0});
             break;
         default:
             return;
         }
     }
     prog_.firstAny = false;
+    if (!prog_.firstHigh) {
+        std::int32_t count = 0;
+        for (int k = 0; k < 4 && count <= 2; ++k) {
+            for (std::uint64_t bits = prog_.firstLow[k]; bits != 0 && count <= 2;
+                 bits &= bits - 1) {
+                ++count;
+            }
+        }
+        if (count <= 2) {
+            for (int k = 0; k < 4; ++k) {
+                for (std::uint64_t bits = prog_.firstLow[k]; bits != 0; bits &= bits - 1) {
+                    prog_.firstUnits[prog_.firstUnitCount++] =
+                        static_cast<char16_t>(64 * k + std::countr_zero(bits));
+                }
+            }
+        }
+    }
 }
 
 } // namespace resetra::regex

@@ -6,12 +6,17 @@
 // costs no more than the choices it removes.
 #include "regex/RegexMatcher.h"
 
+#include "regex/RegexCompiler.h"
 #include "regex/RegexTree.h"
 #include "regex/perl_syntax.h"
 
 #include <algorithm>
 #include <bit>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace resetra::regex {
 
@@ -37,6 +42,49 @@ enum UnitKind : std::uint8_t { kUnitChar, kUnitCharI, kUnitSet, kUnitAny, kUnitA
 
 constexpr std::size_t kMaxTextUnits = std::size_t{1} << 30;
 
+// First position in [from, to) holding a or b, or to. Eight units a step
+// where SSE2 is there (every x64 processor): the scans for a first or a
+// required unit are most of the work of a search that fails.
+std::int32_t FindEither(const char16_t* t, std::int32_t from, std::int32_t to, char16_t a,
+                        char16_t b) noexcept {
+    std::int32_t i = from;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+    for (; i + 8 <= to; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))));
+        if (mask != 0) {
+            return i + std::countr_zero(mask) / 2;
+        }
+    }
+#endif
+    while (i < to && t[i] != a && t[i] != b) {
+        ++i;
+    }
+    return i;
+}
+
+// Last position below to holding a, or -1.
+std::int32_t FindLast(const char16_t* t, std::int32_t to, char16_t a) noexcept {
+    std::int32_t i = to;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+    for (; i >= 8; i -= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i - 8));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, va)));
+        if (mask != 0) {
+            return i - 8 + (31 - std::countl_zero(mask)) / 2;
+        }
+    }
+#endif
+    while (i > 0 && t[i - 1] != a) {
+        --i;
+    }
+    return i - 1;
+}
+
 } // namespace
 
 RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text,
@@ -46,7 +94,12 @@ RegexMatcher::RegexMatcher(const RegexProgram& program, std::u16string_view text
       limits_(limits) {
     maxSteps_ = limits_.baseSteps + limits_.stepsPerUnit * static_cast<std::int64_t>(n_);
     memoAt_ = limits_.memoFromStart ? 0 : 4 * static_cast<std::int64_t>(n_) + 4096;
-    checkAt_ = std::min(maxSteps_ + 1, memoAt_);
+    // The text's requirements cost a pass over it: worth it only once the
+    // search has done about as much work.
+    requireAt_ = prog_.requirementCount == 0 ? -1
+                 : limits_.memoFromStart     ? 0
+                                             : 2 * static_cast<std::int64_t>(n_) + 256;
+    NextCheck();
 }
 
 void RegexMatcher::SetCap(std::int32_t index, std::int32_t value) {
@@ -133,6 +186,78 @@ bool RegexMatcher::AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexce
     return false;
 }
 
+void RegexMatcher::NextCheck() noexcept {
+    checkAt_ = maxSteps_ + 1;
+    for (const std::int64_t at : {memoAt_, requireAt_}) {
+        if (at >= 0) {
+            checkAt_ = std::min(checkAt_, at);
+        }
+    }
+}
+
+bool RegexMatcher::TextMeetsAll() const noexcept {
+    // Which units below 256 the text holds, in one pass.
+    std::uint64_t present[4] = {0, 0, 0, 0};
+    bool high = false;
+    for (std::int32_t p = 0; p < n_; ++p) {
+        const char16_t c = t_[p];
+        if (c < 256) {
+            present[c >> 6] |= std::uint64_t{1} << (c & 63);
+        } else {
+            high = true;
+        }
+    }
+    for (std::int32_t i = 0; i < prog_.requirementCount; ++i) {
+        if (!TextMeets(prog_.requirements[i], present, high)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RegexMatcher::TextMeets(const Requirement& r, const std::uint64_t* present,
+                             bool high) const noexcept {
+    auto has = [&](char16_t c) { return ((present[c >> 6] >> (c & 63)) & 1u) != 0; };
+    for (std::int32_t i = 0; i < r.count; ++i) {
+        const RequiredAtom& a = r.atoms[i];
+        if (a.kind == RequiredAtom::Unit && a.ch < 256 && has(a.ch)) {
+            return true;
+        }
+        if (high) {
+            continue; // settled by the scan below
+        }
+        if (a.kind == RequiredAtom::Folded) {
+            const char16_t other = perl_syntax::OtherCase(a.ch);
+            if ((a.ch < 256 && has(a.ch)) || (other < 256 && has(other))) {
+                return true;
+            }
+        } else if (a.kind == RequiredAtom::InSet) {
+            const std::uint64_t* bits = prog_.sets[a.set].LowBits();
+            for (int k = 0; k < 4; ++k) {
+                if ((bits[k] & present[k]) != 0) {
+                    return true;
+                }
+            }
+        }
+    }
+    if (!high) {
+        return false; // every unit of the text is in the bitmap
+    }
+    for (std::int32_t p = 0; p < n_; ++p) {
+        const char16_t c = t_[p];
+        for (std::int32_t i = 0; i < r.count; ++i) {
+            const RequiredAtom& a = r.atoms[i];
+            const bool met = a.kind == RequiredAtom::Unit     ? c == a.ch
+                             : a.kind == RequiredAtom::Folded ? perl_syntax::Fold(c) == a.ch
+                                                              : prog_.sets[a.set].Contains(c);
+            if (met) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::size_t RegexMatcher::FindMarker() const noexcept {
     std::size_t i = choices_.size();
     while (i > 0) {
@@ -183,11 +308,12 @@ void RegexMatcher::Unwind(std::size_t marker) {
 
 void RegexMatcher::EnableMemo() {
     memoAt_ = -1;
-    if (!prog_.memoAllowed || prog_.memoSlots == 0) {
+    const std::int32_t slots = RegexCompiler::AssignMemoSlots(prog_, memoSlot_);
+    if (slots == 0) {
         return;
     }
     const std::uint64_t bits =
-        static_cast<std::uint64_t>(prog_.memoSlots) * (static_cast<std::uint64_t>(n_) + 1);
+        static_cast<std::uint64_t>(slots) * (static_cast<std::uint64_t>(n_) + 1);
     const std::uint64_t words = (bits + 63) / 64;
     if (words * 8 > limits_.maxMemoBytes) {
         return;
@@ -222,8 +348,6 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
     if (n_ < 0 || static_cast<std::size_t>(n_) > kMaxTextUnits) {
         return MatchStatus::BudgetExhausted; // positions are 32-bit
     }
-    caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
-    regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
     captures.clear();
     if (prog_.isLiteral) {
         const std::u16string_view text(t_, static_cast<std::size_t>(n_));
@@ -236,14 +360,14 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
         return MatchStatus::Matched;
     }
     std::int32_t last = prog_.anchoredStart ? 0 : n_;
-    if (prog_.requiredUnit >= 0) {
+    if (prog_.requiredUnit >= 0 && !prog_.anchoredStart) {
         // A match starting after the last copy of the required unit is impossible.
         const std::u16string_view text(t_, static_cast<std::size_t>(n_));
-        const std::size_t at = text.rfind(static_cast<char16_t>(prog_.requiredUnit));
-        if (at == std::u16string_view::npos) {
+        const std::int32_t at = FindLast(t_, n_, static_cast<char16_t>(prog_.requiredUnit));
+        if (at < 0) {
             return MatchStatus::NoMatch;
         }
-        last = std::min(last, static_cast<std::int32_t>(at));
+        last = std::min(last, at);
     }
     for (std::int32_t start = 0; start <= last; ++start) {
         if (prog_.lineStart && start > 0) {
@@ -254,7 +378,15 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
                 break;
             }
         }
-        if (!prog_.firstAny) {
+        if (prog_.firstUnitCount > 0) {
+            // Every match consumes a first unit, and none starts after last.
+            const std::int32_t limit = std::min(n_, last + 1);
+            start = FindEither(t_, start, limit, prog_.firstUnits[0],
+                               prog_.firstUnits[prog_.firstUnitCount - 1]);
+            if (start >= limit) {
+                break;
+            }
+        } else if (!prog_.firstAny) {
             while (start < n_) {
                 const char16_t c = t_[start];
                 if (c < 256 ? ((prog_.firstLow[c >> 6] >> (c & 63)) & 1u) != 0 : prog_.firstHigh) {
@@ -266,7 +398,15 @@ MatchStatus RegexMatcher::Search(std::vector<std::int32_t>& captures) {
                 break; // every match consumes a first unit
             }
         }
+        if (caps_.empty()) {
+            // Not before: most failing searches never get past the filters.
+            caps_.assign(3 * (static_cast<std::size_t>(prog_.groupCount) + 1), -1);
+            regs_.assign(2 * static_cast<std::size_t>(prog_.registerPairs), 0);
+        }
         const MatchStatus status = Run(start);
+        if (hopeless_) {
+            return MatchStatus::NoMatch;
+        }
         if (status != MatchStatus::NoMatch) {
             if (status == MatchStatus::Matched) {
                 captures.resize(2 * (static_cast<std::size_t>(prog_.groupCount) + 1));
@@ -293,15 +433,22 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
             if (stackFull_ || steps_ > maxSteps_) {
                 return MatchStatus::BudgetExhausted;
             }
+            if (requireAt_ >= 0 && steps_ >= requireAt_) {
+                requireAt_ = -1;
+                if (!TextMeetsAll()) {
+                    hopeless_ = true;
+                    return MatchStatus::NoMatch;
+                }
+            }
             if (memoAt_ >= 0 && steps_ >= memoAt_) {
                 EnableMemo();
             }
-            checkAt_ = maxSteps_ + 1;
+            NextCheck();
         }
         const Inst& in = code[pc];
-        if (memoOn_ && in.memo >= 0) {
+        if (memoOn_ && memoSlot_[pc] >= 0) {
             const std::uint64_t bit =
-                static_cast<std::uint64_t>(in.memo) * (static_cast<std::uint64_t>(n_) + 1) +
+                static_cast<std::uint64_t>(memoSlot_[pc]) * (static_cast<std::uint64_t>(n_) + 1) +
                 static_cast<std::uint64_t>(pos);
             std::uint64_t& word = memo_[bit >> 6];
             const std::uint64_t mask = std::uint64_t{1} << (bit & 63);
@@ -628,8 +775,8 @@ MatchStatus RegexMatcher::Run(std::int32_t start) {
                 goto resume;
             case kStarG: {
                 const Inst& st = code[e.pc];
-                const std::int32_t next = code[e.pc + 1].memo;
-                const bool useMemo = memoOn_ && next >= 0;
+                const std::int32_t next = memoOn_ ? memoSlot_[e.pc + 1] : -1;
+                const bool useMemo = next >= 0;
                 std::int32_t cur = e.b - 1;
                 const std::int32_t from = cur;
                 for (;;) {

@@ -28,8 +28,9 @@ struct MatchLimits {
     std::size_t maxStackEntries = std::size_t{1} << 22;
     std::size_t maxMemoBytes = std::size_t{32} << 20;
     std::size_t maxCallDepth = 5000;
-    // Memoise from the first step instead of after a grace period; the
-    // differential test uses it to check that memoisation never changes answers.
+    // Memoise and check the text's requirements from the first step instead
+    // of after a grace period; the differential test uses it to check that
+    // neither ever changes an answer.
     bool memoFromStart = false;
 };
 
@@ -90,6 +91,12 @@ private:
     bool UnitMatches(const Inst& in, char16_t c) const noexcept;
     // End of the run of units matching a Star's unit from pos, at most limit.
     std::int32_t ScanUnits(const Inst& in, std::int32_t pos, std::int32_t limit) const noexcept;
+    // Lowers checkAt_ to the next step at which Run has something to do.
+    void NextCheck() noexcept;
+    bool TextMeetsAll() const noexcept;
+    // Whether some unit of the text meets the requirement; present marks the
+    // text's units below 256, high says whether it holds any above.
+    bool TextMeets(const Requirement& r, const std::uint64_t* present, bool high) const noexcept;
     bool AnchorHolds(std::uint8_t kind, std::int32_t pos) const noexcept;
     std::size_t FindMarker() const noexcept;
     void Unwind(std::size_t marker);
@@ -106,6 +113,8 @@ private:
     std::int64_t maxSteps_ = 0;
     std::int64_t memoAt_ = 0;
     std::int64_t checkAt_ = 0;
+    std::int64_t requireAt_ = -1;
+    bool hopeless_ = false; // the text lacks a unit every match needs
     std::vector<Entry> choices_;
     std::vector<Undo> trail_;
     std::vector<std::int32_t> caps_;
@@ -113,6 +122,7 @@ private:
     std::vector<CallFrame> calls_;
     std::vector<CallFrame> retired_;
     std::vector<std::uint64_t> memo_;
+    std::vector<std::int32_t> memoSlot_; // per instruction, once memoisation starts
     bool memoOn_ = false;
     bool stackFull_ = false;
 };

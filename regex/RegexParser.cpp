@@ -49,10 +49,15 @@ RegexTree RegexParser::Parse() {
         Fail("ill-formed regular expression");
     }
     tree_.nodes.reserve(p_.size() + 2);
+    tree_.kidPool.reserve(p_.size() + 2);
     items_.reserve(p_.size() + 1);
     frames_.emplace_back();
     for (;;) {
-        SkipIgnorable();
+        // Only a backslash or a parenthesis can start something ignorable
+        // outside (?x); most units of a pattern skip the call.
+        if (flags_.extended || (!AtEnd() && (p_[i_] == u'\\' || p_[i_] == u'('))) {
+            SkipIgnorable();
+        }
         if (AtEnd()) {
             break;
         }

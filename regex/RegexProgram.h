@@ -39,6 +39,23 @@ enum class Op : std::uint8_t {
     Match,     //
 };
 
+// One way to meet a requirement on the text: a unit, a unit under case
+// folding (ch holds the folded unit), or any unit of a set.
+struct RequiredAtom {
+    enum Kind : std::uint8_t { Unit, Folded, InSet };
+    Kind kind = Unit;
+    char16_t ch = 0;
+    std::int32_t set = 0;
+    bool operator==(const RequiredAtom&) const = default;
+};
+
+// The text must hold at least one unit that meets one of the atoms.
+struct Requirement {
+    static constexpr int kMaxAtoms = 4;
+    std::int32_t count = 0;
+    RequiredAtom atoms[kMaxAtoms];
+};
+
 struct Inst {
     Op op = Op::Match;
     std::uint8_t flag = 0;
@@ -47,9 +64,8 @@ struct Inst {
     std::int32_t y = -1;
     std::int32_t min = 0;
     std::int32_t max = 0;
-    std::int32_t memo = -1; // memo slot, or -1
-    bool pure = true;       // compile-time only: see RegexCompiler
-    bool seen = false;      // compile-time only: visited by the start analysis
+    bool pure = true;  // the rest of a match depends on the position only: see RegexCompiler
+    bool seen = false; // compile-time only: visited by the start analysis
 };
 
 class RegexProgram {
@@ -58,8 +74,8 @@ public:
     std::vector<CharSet> sets;
     std::int32_t groupCount = 0;
     std::int32_t registerPairs = 0;
-    std::int32_t memoSlots = 0;
     bool memoAllowed = false;
+    bool readsCaptures = false; // back-references or group conditions
     bool hasRecursion = false;
     // Start positions: only 0 (anchored), 0 and after each '\n' (leading .*), or all.
     bool anchoredStart = false;
@@ -69,10 +85,18 @@ public:
     std::u16string literal;
     // A unit every match contains (-1: none known); a text without it cannot match.
     std::int32_t requiredUnit = -1;
+    // Requirements on the whole text, checked before any search: a text that
+    // fails one cannot hold a match, whatever the backtracking would try.
+    static constexpr int kMaxRequirements = 4;
+    std::int32_t requirementCount = 0;
+    Requirement requirements[kMaxRequirements];
     // First-unit filter for start positions; unused when firstAny.
     bool firstAny = true;
     bool firstHigh = false;
     std::uint64_t firstLow[4] = {0, 0, 0, 0};
+    // The same filter when it holds one or two units (a letter in both cases).
+    std::int32_t firstUnitCount = 0;
+    char16_t firstUnits[2] = {0, 0};
 };
 
 } // namespace resetra::regex

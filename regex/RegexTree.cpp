@@ -23,6 +23,21 @@ std::int32_t MulWidth(std::int32_t a, std::int32_t b) {
 } // namespace
 
 void RegexTree::ComputeWidths() {
+    // Only look-arounds and loops over more than one unit read widths; a
+    // pattern without them (most words of a blacklist) skips the pass.
+    const bool needed = std::any_of(nodes.begin(), nodes.end(), [&](const RegexNode& n) {
+        if (n.kind == NodeKind::Look) {
+            return true;
+        }
+        if (n.kind != NodeKind::Repeat) {
+            return false;
+        }
+        const NodeKind kid = nodes[Kid(n, 0)].kind;
+        return kid != NodeKind::Char && kid != NodeKind::Set && kid != NodeKind::Any;
+    });
+    if (!needed) {
+        return;
+    }
     // Children precede their parents, so one forward pass sees every child
     // finished before its parent; no stack at any nesting depth.
     for (RegexNode& n : nodes) {

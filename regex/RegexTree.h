@@ -74,7 +74,8 @@ public:
     std::int32_t Kid(const RegexNode& node, std::int32_t i) const {
         return kidPool[static_cast<std::size_t>(node.firstKid + i)];
     }
-    // Fills minWidth/maxWidth of every node.
+    // Fills minWidth/maxWidth of every node when some look-around or loop
+    // over a group needs them; otherwise they stay 0.
     void ComputeWidths();
 
     std::vector<RegexNode> nodes;

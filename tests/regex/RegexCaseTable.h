@@ -104,11 +104,21 @@ inline constexpr CuratedCase kRules[] = {
     {u"^(?=.*[A-Z])(?=.*[a-z])(?=.*\\d)(?=.*[^A-Za-z0-9]).{8,}$", u"Password1", 0},
     {u"^summer", u"summer2024", 1}, {u"^summer", u"mysummer", 0},
 };
+// Units a match needs, absent from the text or only where the search cannot
+// see them early, and memoisation across captures that are or are not read later.
+inline constexpr CuratedCase kRequiredUnits[] = {
+    {u"(a*)*\\1b", u"aaaa", 0}, {u"(a*)*\\1b", u"aab", 1}, {u"(?=.*b)a", u"ab", 1},
+    {u"(?=.*b)a", u"a", 0}, {u"(?!b)a", u"a", 1}, {u"(?<=b)a", u"ba", 1}, {u"(?:b|c)?a", u"a", 1},
+    {u"(a)?(?(1)b|c)x", u"cx", 1}, {u"(?(?=a)ab|c)", u"c", 1}, {u"(?i)(x+)+\\1B", u"XXb", 1},
+    {u"(\\w+)+\\1@", u"abab!", 0}, {u"([a-c]|\\d)+x", u"a1x", 1}, {u"((.+)\\2)+@", u"yy!yy@", 1},
+    {u"^(?:(a)|b)*\\1$", u"aba", 1}, {u"^(?:(a)|b)*\\1$", u"abb", 0}, {u"a{2,1}", u"aa", -1},
+};
 inline constexpr CuratedGroup kCuratedGroups[] = {
     {"literals", kLiterals}, {"escapes", kEscapes}, {"quote", kQuote}, {"sets", kSets},
     {"classes", kClasses}, {"anchors", kAnchors}, {"quantifiers", kQuantifiers},
     {"groups", kGroups}, {"look-around", kLookaround}, {"recursion", kRecursion},
     {"atomic and conditional", kAtomicAndConditional}, {"rules", kRules},
+    {"required units", kRequiredUnits},
 };
 // clang-format on
 
