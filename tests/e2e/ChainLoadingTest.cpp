@@ -157,12 +157,6 @@ TEST_F(ChainLoading, NegotiationFailsWhenNoGinaCanBeChainedOrTheChainedOneRefuse
     }
 }
 
-TEST_F(ChainLoading, AChosenMsGinaThatFailsIsTriedTwice) {
-    Apply({Mode(1)});
-    EXPECT_EQ("", LoadedGina(SimDir() + L"\\nomsgina"));
-    EXPECT_EQ(2u, run.StubLogCount("Information: Loading GINA: 'MSGINA.DLL'"));
-}
-
 struct ForwardedCall {
     const char* function;
     const char* step;

@@ -92,10 +92,6 @@ private:
     Journal m_journal{{}};
 };
 
-// The keys by their older names, as other folders' tests spell them.
-inline constexpr const wchar_t* kGinaKey = kResetraGinaKey;
-inline constexpr const wchar_t* kWizardsKey = kWizardsPolicyKey;
-
 // A test of the simulated Winlogon: the library's settings cleaned before and
 // after, its stub log written to the run's folder.
 class SimTest : public ::testing::Test {

@@ -1,6 +1,7 @@
-// The chaining code's registry reader: outputs emptied first, the 32-bit view
-// preferred, wrong types refused, strings never read past their data even
-// when stored without a terminator, multi-strings split without empties.
+// The chaining code's registry reader: outputs emptied first, wrong types
+// refused, strings never read past their data even when stored without a
+// terminator, multi-strings split without empties. The 32-bit view's
+// precedence is shown end to end by the chain loading and notice tests.
 #include "support/RegistryKeys.h"
 #include "support/cMvGINARegistry.h"
 #include "tests/support/SupportTestRegistry.h"
@@ -77,29 +78,6 @@ TEST_F(GinaRegistry, FailedReadsEmptyTheOutputsAndWrongTypesAnswerMinusOne) {
     number = 5;
     EXPECT_NE(0, cMvGINARegistry().GetDword(kResetraGinaKey, L"Mode", number));
     EXPECT_EQ(0u, number);
-}
-
-TEST_F(GinaRegistry, ThirtyTwoBitKeyWinsForReadsAndWritesElseTheNativeView) {
-    SetRegistryDword(kResetraGinaKey, L"Mode", 64, KEY_WOW64_64KEY);
-    ASSERT_EQ(0, registry.SetDword(kResetraGinaKey, L"Written", 42));
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    EXPECT_EQ(0, RegGetValueW(HKEY_LOCAL_MACHINE, kResetraGinaKey, L"Written", RRF_RT_REG_DWORD,
-                              nullptr, &value, &size)); // the native view
-    EXPECT_EQ(42u, value);
-    SetRegistryDword(kResetraGinaKey, L"Mode", 32, KEY_WOW64_32KEY);
-    ASSERT_EQ(0, registry.SetDword(kResetraGinaKey, L"Written", 43));
-    for (const auto& [name, code, expected] :
-         {std::tuple(L"Mode", 0L, 32u), std::tuple(L"Written", 0L, 43u),
-          std::tuple(L"Absent", ERROR_FILE_NOT_FOUND, 0u)}) {
-        EXPECT_EQ(code, registry.GetDword(kResetraGinaKey, name, value)) << name;
-        EXPECT_EQ(expected, value) << name;
-    }
-    // The 32-bit key exists: the native view's value is not looked at.
-    DeleteRegistryTree(kResetraGinaKey);
-    SetRegistryDword(kResetraGinaKey, L"Other", 1, KEY_WOW64_32KEY);
-    SetRegistryDword(kResetraGinaKey, L"Mode", 64, KEY_WOW64_64KEY);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registry.GetDword(kResetraGinaKey, L"Mode", value));
 }
 
 } // namespace

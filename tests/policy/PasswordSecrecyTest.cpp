@@ -1,7 +1,7 @@
 // No password leaves the rules: every rule class runs on its success and
 // failure paths, with a file log letting every level through (searched for
 // each password afterwards) and with this program's import of the C
-// runtime's free redirected through a check of each block handed back.
+// runtime's free pointed at a check of each block handed back.
 #include "PolicyTestWorld.h"
 
 #include "policy/CRuleBlackList.h"
@@ -10,11 +10,11 @@
 #include "policy/CRuleRegex.h"
 #include "policy/RuleFactory.h"
 #include "support/cMvLogHandlerFile.h"
+#include "tests/support/ImportPatch.h"
 #include "tests/support/SupportTestFiles.h"
 
 #include <malloc.h>
 
-#include <cstring>
 #include <cwctype>
 #include <string_view>
 
@@ -35,37 +35,6 @@ void __cdecl CheckingFree(void* block) {
         }
     }
     g_realFree(block);
-}
-
-// Points this program's import of msvcrt.dll!free at CheckingFree.
-bool RedirectFree() {
-    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleW(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name;
-         ++d) {
-        if (_stricmp(reinterpret_cast<const char*>(base + d->Name), "msvcrt.dll") != 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<const char*>(byName->Name), "free") != 0) {
-                continue;
-            }
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &old);
-            g_realFree = reinterpret_cast<FreeFunction>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&CheckingFree);
-            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), old, &old);
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -129,8 +98,11 @@ TEST_F(PasswordSecrecy, NoPasswordTextReachesTheLogAtAnyLevel) {
 }
 
 TEST_F(PasswordSecrecy, EveryCopyOfAPasswordIsWipedBeforeItIsFreed) {
-    static const bool redirected = RedirectFree();
-    ASSERT_TRUE(redirected);
+    if (g_realFree == nullptr) {
+        g_realFree = reinterpret_cast<FreeFunction>(
+            ReplaceImport("free", reinterpret_cast<const void*>(&CheckingFree)));
+    }
+    ASSERT_NE(g_realFree, nullptr);
     std::vector<std::wstring> watched; // never reallocated: no stale copy in the heap
     watched.reserve(2 * std::size(passwords));
     for (const std::wstring& password : passwords) {

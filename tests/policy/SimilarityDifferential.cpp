@@ -1,8 +1,7 @@
 // Differential test of the directed similarity against its literal recursive
-// definition (SimilarityReference.h) on generated near-matches and on what the
-// generator never makes (absent strings, NaN ratios): natively
-// the portable core, under Wine the DLL's own Similarity. Prints the case count
-// and the time; exits 1 on the first disagreement, printing the case.
+// definition (SimilarityReference.h) on generated near-matches and absent
+// texts: natively the portable core, under Wine the DLL's own Similarity.
+// Prints the case count and the time; exits 1 on the first disagreement.
 #include "tests/policy/SimilarityReference.h"
 
 #ifdef _WIN32
@@ -121,35 +120,6 @@ bool Disagrees(size_t i, const char* what, const Char* text, const Char* pattern
     return true;
 }
 
-String Of(const char* ascii) {
-    return String(ascii, ascii + std::strlen(ascii));
-}
-
-// What the generator never makes: absent strings, a ratio that is not a number.
-bool FixedCasesDisagree() {
-    const double r08 = static_cast<double>(0.8f);
-    const String empty, a = Of("a"), xbyz = Of("xbyz"), abcd = Of("abcd");
-    const struct {
-        const Char *a, *b;
-        double ratio;
-    } cases[] = {{nullptr, empty.c_str(), r08},
-                 {nullptr, a.c_str(), r08},
-                 {xbyz.c_str(), abcd.c_str(), std::nan("")}};
-    for (const auto& c : cases) {
-        for (const bool lowerCase : {false, true}) {
-            if (Disagrees(0, "fixed", c.a, c.b, c.ratio, lowerCase,
-                          Reference(c.a, c.b, c.ratio, lowerCase, SIZE_MAX),
-                          Product(c.a, c.b, c.ratio, lowerCase, false)) ||
-                Disagrees(1, "fixed", c.b, c.a, c.ratio, lowerCase,
-                          Reference(c.b, c.a, c.ratio, lowerCase, SIZE_MAX),
-                          Product(c.b, c.a, c.ratio, lowerCase, false))) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -160,9 +130,6 @@ int main(int argc, char** argv) {
             std::strtoull(argv[i + 1], nullptr, 10);
     }
     g_random.seed(seed);
-    if (FixedCasesDisagree()) {
-        return 1;
-    }
     const auto start = std::chrono::steady_clock::now();
     size_t compared = 0, similar = 0, skipped = 0, pairs = 0;
     for (size_t i = 0; compared < count; ++i) {

@@ -11,12 +11,12 @@
 #include "support/TextKeys.h"
 #include "support/WideFormat.h"
 #include "support/cTarnLocaleTextCollection.h"
+#include "tests/support/ImportPatch.h"
 #include "tests/support/SupportTestFiles.h"
 #include "tests/support/SupportTestRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -24,34 +24,6 @@ namespace {
 // The language ids the system reports (user, user interface, system), for
 // the replaced imports of this program.
 LANGID g_languages[3] = {};
-
-// Points this program's import of `name` at `replacement`; gives the
-// previous target.
-const void* ReplaceImport(const char* name, const void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const auto& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         d->Name != 0; ++d) {
-        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<ULONG_PTR*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
-            const auto* byName =
-                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) && strcmp(byName->Name, name) == 0) {
-                DWORD old = 0;
-                VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &old);
-                const ULONG_PTR previous =
-                    std::exchange(*slot, reinterpret_cast<ULONG_PTR>(replacement));
-                VirtualProtect(slot, sizeof(*slot), old, &old);
-                return reinterpret_cast<const void*>(previous);
-            }
-        }
-    }
-    ADD_FAILURE() << name << " is not imported";
-    return nullptr;
-}
 
 class ChainTexts : public ::testing::Test {
 protected:
@@ -150,7 +122,6 @@ TEST_F(ChainTexts, GetLanguageMethodChoosesWhichSystemLanguageDecides) {
         {nullptr, 1, 0x0807, 0x040C, 0x0415, 7},   // user default, primary part of Swiss German
         {nullptr, 2, 0x0807, 0x040C, 0x0415, 12},  // user interface
         {nullptr, 0, 0x0807, 0x040C, 0x0415, 21},  // system
-        {nullptr, 3, 0x0807, 0x040C, 0x0415, 21},  // any other value: system
         {nullptr, 99, 0x0807, 0x040C, 0x0415, 21}, // missing: system
         {nullptr, 1, 0x0411, 0x040C, 0x0415, 9},   // Japanese has no texts: English
         {nullptr, 0, 0x0807, 0x040C, 0x0107, 9},   // primary 0x107 is no language of ours

@@ -3,8 +3,6 @@
 // COM support promises it.
 #include "support/UniqueHandle.h"
 #include "support/_com_error.h"
-#include "support/cMvBstr.h"
-#include "support/cMvComPtr.h"
 #include "support/cMvSafeArrayAccess.h"
 #include "support/cMvSecureString.h"
 
@@ -26,25 +24,6 @@ TEST(HandleOwner, MoveTransfersAndClosingKeepsTheLastError) {
     EXPECT_EQ(GetLastError(), 1234u);
     DWORD flags = 0;
     EXPECT_FALSE(GetHandleInformation(raw, &flags)); // closed
-}
-
-TEST(ComSupport, OwnersCountReferencesCopyStringsAndRaiseEPointerWhenEmpty) {
-    IStream* raw = nullptr;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &raw), S_OK);
-    {
-        resetra::cMvComPtr<IStream> owner(raw);
-        resetra::cMvComPtr<IStream> copy = owner;
-        raw->AddRef();
-        EXPECT_EQ(raw->Release(), 2u); // owner and copy
-    }
-    resetra::cMvComPtr<IUnknown> empty;
-    EXPECT_THROW(empty->AddRef(), resetra::_com_error);
-    resetra::cMvBstr text(L"policy");
-    resetra::cMvBstr copy = text;
-    EXPECT_NE(copy.get(), text.get());
-    EXPECT_STREQ(copy.c_str(), L"policy");
-    resetra::cMvBstr none;
-    EXPECT_STREQ(none.c_str(), L"");
 }
 
 TEST(ComSupport, SafeArrayIsUnlockedWhenAnExceptionLeavesTheScope) {

