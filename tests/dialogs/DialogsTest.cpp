@@ -1,8 +1,9 @@
 // The dialog extensions on their own, with a stand-in for the chaining code:
-// the wizard's command line and wait, and the logon/locked extension on a
-// real window (the button's click, the OK button's own procedure). The
-// group's geometry and the enabling rules are shown in the simulated
+// the wizard's command line and wait, the group's geometry, and the
+// logon/locked extension on a real window (the button's click, the OK
+// button's own procedure). The enabling rules are shown in the simulated
 // Winlogon.
+#include "dialogs/ForgotPasswordLayout.h"
 #include "dialogs/ResetWizardStart.h"
 #include "dialogs/cMvDialogLogonLocked.h"
 
@@ -94,13 +95,48 @@ TEST(WizardWait, AFailingWaitReturnsOnlyOnceTheWizardHasEnded) {
     EXPECT_EQ(WAIT_OBJECT_0, state) << "the wait ended while the wizard still ran";
 }
 
-// A dialog window with the chained GINA's OK button, 400 x 300.
+// A dialog window, 400 x 300, with the chained GINA's OK button or without one.
 struct TestDialog {
+    explicit TestDialog(bool withOk = true) {
+        if (withOk) {
+            ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
+                                 window.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+        }
+    }
     resetra::UniqueHWnd window{CreateWindowExW(0, L"#32770", L"logon", WS_POPUP | WS_CAPTION, 100,
                                                100, 400, 300, nullptr, nullptr, nullptr, nullptr)};
-    HWND ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 200, 60, 80, 24,
-                              window.get(), reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+    HWND ok = nullptr;
 };
+
+// Text heights over 32 pixels grow the group; position mode 1 without an OK
+// button falls back to the bottom of the dialog.
+TEST(ForgotPasswordLayout, GroupAndGrowthFollowTheTextHeightAndThePositionMode) {
+    const int cy = GetSystemMetrics(SM_CYEDGE);
+    TestDialog with;
+    TestDialog without(false);
+    RECT frame{};
+    ASSERT_TRUE(GetWindowRect(with.window.get(), &frame));
+    ASSERT_TRUE(ScreenToClient(with.window.get(), reinterpret_cast<POINT*>(&frame.right)));
+    const int bottom = frame.bottom - (cy + 5);
+    const int belowOk = 60 + 24 + 5 - cy;
+    const HWND ok = with.window.get();
+    // mode, dialog, text height, top, height
+    const std::tuple<DWORD, HWND, int, int, int> rows[] = {
+        {0, ok, 20, bottom - 89, 89},
+        {0, ok, 50, bottom - 107, 107},
+        {1, ok, 20, belowOk, 99 - cy},
+        {1, ok, 50, belowOk, 117 - cy},
+        {1, without.window.get(), 20, bottom - 89, 89}};
+    for (const auto& [mode, dialog, h, top, height] : rows) {
+        RECT r{};
+        ASSERT_TRUE(GroupRect(mode, dialog, h, r)) << mode << " " << h;
+        EXPECT_EQ(top, r.top) << mode << " " << h;
+        EXPECT_EQ(height, r.bottom - r.top) << mode << " " << h;
+        EXPECT_EQ(frame.right - (GetSystemMetrics(SM_CXEDGE) + 5), r.right) << mode << " " << h;
+    }
+    EXPECT_EQ(94, DialogGrowth(32));
+    EXPECT_EQ(112, DialogGrowth(50));
+}
 
 // ---- the logon/locked extension on a window ----------------------------------
 
