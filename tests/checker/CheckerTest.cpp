@@ -429,7 +429,8 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     WriteAll(policies, "<PolicyList><Policy name=\"Tab&#9;Name\"><Scope type=\"3\"><SID>"
                        "corp.example.com/</SID></Scope><Rule type=\"2\"><Enabled>1</Enabled>"
                        "<MinimumLength>3</MinimumLength><Description>a\\b\tc</Description>"
-                       "</Rule><Rule type=\"5\"><Enabled>1</Enabled><Regex Type=\"0\">"
+                       "<Description languageid=\"7\">Drei</Description></Rule><Rule "
+                       "type=\"5\"><Enabled>1</Enabled><Regex Type=\"0\">"
                        "^(a|a?)+\\1$</Regex></Rule></Policy></PolicyList>");
     const std::string exhausting = std::string(254, 'a') + "!";
     const Result error = check(L"alice", L"corp.example.com", exhausting + "\r\n");
@@ -437,6 +438,10 @@ TEST_F(Checker, NoPolicyAndUnevaluableRulesAreReportedAsTheLibraryWouldLetThemPa
     EXPECT_EQ("policy\tTab\\tName\npassword\t1\terror\t-1\n"
               "rule\t1\t1\tMinimum Password Length\tmet\ta\\\\b\\tc\n",
               error.out);
+    const Result german = Run({L"check", L"--user", L"alice", L"--domain", L"corp.example.com",
+                               L"--policies", policies, L"--language", L"7", L"--format", L"tsv"},
+                              "abc\n", domain);
+    EXPECT_NE(std::string::npos, german.out.find("\tmet\tDrei\n")) << german.out;
     const Result mixed = check(L"alice", L"corp.example.com", "\n" + exhausting);
     EXPECT_EQ(1u, mixed.code) << mixed.out;
     EXPECT_NE(std::string::npos,
