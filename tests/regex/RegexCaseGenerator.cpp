@@ -45,10 +45,9 @@ void RegexCaseGenerator::Literal(std::u16string& out) {
         }
         out.push_back(u'}');
     } else {
-        if (IsIn(c, u"\\^$.|?*+()[]{}#") || (Chance(5) && !(c < 0x80 && std::isalnum(c)))) {
-            out.push_back(u'\\');
-        }
-        out.push_back(c);
+        const bool escape =
+            IsIn(c, u"\\^$.|?*+()[]{}#") || (Chance(5) && !(c < 0x80 && std::isalnum(c)));
+        out += escape ? std::u16string{u'\\', c} : std::u16string(1, c);
     }
 }
 
@@ -224,12 +223,9 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
 }
 
 int RegexCaseGenerator::PickClosed() {
-    if (nesting_ > 0) {
-        return 0;
-    }
     std::vector<int> usable;
     std::copy_if(closed_.begin(), closed_.end(), std::back_inserter(usable),
-                 [](int g) { return g <= 9; });
+                 [this](int g) { return nesting_ == 0 && g <= 9; });
     return usable.empty() ? 0 : usable[Pick(static_cast<int>(usable.size()))];
 }
 
