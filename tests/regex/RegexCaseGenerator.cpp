@@ -3,6 +3,7 @@
 #include "tests/regex/RegexCaseGenerator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 namespace resetra::regex::test {
@@ -20,10 +21,6 @@ bool IsIn(char16_t c, std::u16string_view set) {
     return set.find(c) != std::u16string_view::npos;
 }
 
-bool IsAlnum(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-}
-
 char16_t Digit(int n) {
     return static_cast<char16_t>(u'0' + n);
 }
@@ -37,10 +34,8 @@ char16_t RegexCaseGenerator::Letter() {
 void RegexCaseGenerator::Literal(std::u16string& out) {
     const char16_t c = Letter();
     used_.push_back(c);
-    if (c == u'\n') {
-        out += Chance(50) ? u"\\n" : u"\\x0a";
-    } else if (c == u'\t') {
-        out += u"\\t";
+    if (c == u'\n' || c == u'\t') {
+        out += c == u'\t' ? u"\\t" : Chance(50) ? u"\\n" : u"\\x0a";
     } else if (c == u' ') {
         out += Chance(50) ? u"\\ " : u"[ ]"; // stays literal under (?x)
     } else if (c >= 0x80 && Chance(30)) {
@@ -50,10 +45,9 @@ void RegexCaseGenerator::Literal(std::u16string& out) {
         }
         out.push_back(u'}');
     } else {
-        if (IsIn(c, u"\\^$.|?*+()[]{}#") || (Chance(5) && !IsAlnum(c))) {
-            out.push_back(u'\\');
-        }
-        out.push_back(c);
+        const bool escape =
+            IsIn(c, u"\\^$.|?*+()[]{}#") || (Chance(5) && !(c < 0x80 && std::isalnum(c)));
+        out += escape ? std::u16string{u'\\', c} : std::u16string(1, c);
     }
 }
 
@@ -62,9 +56,7 @@ void RegexCaseGenerator::Set(std::u16string& out) {
     // A negated set with negated classes inside is often empty, and perl 5.36
     // mis-handles empty sets (even panics), so keep those apart.
     const bool negated = Chance(30);
-    if (negated) {
-        out.push_back(u'^');
-    }
+    out += negated ? u"^" : u"";
     for (int i = 0, items = 1 + Pick(3); i < items; ++i) {
         const int kind = Pick(6);
         if (kind == 0) {
@@ -107,11 +99,7 @@ void RegexCaseGenerator::Quantifier(std::u16string& out) {
         out += n > 0 || Chance(70) ? std::u16string{u'{', Digit(n), u','} : u"{,";
         out += {Digit(m), u'}'};
     }
-    if (Chance(25)) {
-        out.push_back(u'?');
-    } else if (Chance(8)) {
-        out.push_back(u'+');
-    }
+    out += Chance(25) ? u"?" : Chance(8) ? u"+" : u"";
 }
 
 // Look-behind bodies: every branch has the same fixed width and no captures;
@@ -123,13 +111,7 @@ void RegexCaseGenerator::FixedWidth(std::u16string& out) {
         out += b > 0 ? u"|" : u"";
         for (int i = 0; i < width; ++i) {
             const int kind = Pick(4);
-            if (kind == 0) {
-                Set(out);
-            } else if (kind == 1) {
-                out.push_back(u'.');
-            } else {
-                Literal(out);
-            }
+            kind == 0 ? Set(out) : kind == 1 ? out.push_back(u'.') : Literal(out);
         }
     }
 }
@@ -166,10 +148,10 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
     } else if (choice < 74) {
         Nested(out, u"(?:", depth - 1);
     } else if (choice < 79) {
-        const bool negative = Chance(50);
-        negative_ += negative ? 1 : 0;
+        const int negative = Chance(50) ? 1 : 0;
+        negative_ += negative;
         Nested(out, negative ? u"(?!" : u"(?=", depth - 1);
-        negative_ -= negative ? 1 : 0;
+        negative_ -= negative;
         return true;
     } else if (choice < 83) {
         out += Chance(50) ? u"(?<=" : u"(?<!";
@@ -180,11 +162,7 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         Nested(out, u"(?>", depth - 1);
     } else if (choice < 90) {
         const int group = PickClosed();
-        if (group == 0) {
-            Literal(out);
-        } else {
-            out += {u'\\', Digit(group)};
-        }
+        group == 0 ? Literal(out) : (void)out.append({u'\\', Digit(group)});
     } else if (choice < 93) {
         const int group = PickClosed();
         if (group != 0 && (recursive_ || Chance(60))) {
@@ -221,11 +199,7 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
         if (nesting_ > 0 && (k == 0 || k == 4)) {
             k = 1;
         }
-        if (k == 0 || k == 4) {
-            out += flags[k];
-        } else {
-            Nested(out, flags[k], depth - 1);
-        }
+        k == 0 || k == 4 ? (void)out.append(flags[k]) : Nested(out, flags[k], depth - 1);
     } else if (choice < 97) {
         out += u"\\Q";
         for (int i = 0, len = 1 + Pick(3); i < len; ++i) {
@@ -249,12 +223,9 @@ bool RegexCaseGenerator::Atom(std::u16string& out, int depth) {
 }
 
 int RegexCaseGenerator::PickClosed() {
-    if (nesting_ > 0) {
-        return 0;
-    }
     std::vector<int> usable;
     std::copy_if(closed_.begin(), closed_.end(), std::back_inserter(usable),
-                 [](int g) { return g <= 9; });
+                 [this](int g) { return nesting_ == 0 && g <= 9; });
     return usable.empty() ? 0 : usable[Pick(static_cast<int>(usable.size()))];
 }
 
@@ -282,11 +253,7 @@ void RegexCaseGenerator::Breakage(std::u16string& out) {
     // else. "\c", "(?#" and "[" swallow what follows them; keep them last.
     const std::u16string_view text = breaks[Pick(18)];
     const bool last = text == u"\\c" || text == u"(?#x" || text == u"[ab";
-    if (Chance(50) && !last) {
-        out.insert(0, text);
-    } else {
-        out += text;
-    }
+    Chance(50) && !last ? out.insert(0, text) : out.append(text);
 }
 
 RegexCase RegexCaseGenerator::Next() {

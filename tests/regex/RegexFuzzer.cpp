@@ -21,13 +21,12 @@ char16_t Unit(std::uint8_t b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::u16string pattern;
-    std::u16string subject;
+    std::u16string pattern, subject;
     std::size_t i = 0;
     for (; i < size && data[i] != 0; ++i) {
         pattern.push_back(Unit(data[i]));
     }
-    for (++i; i < size; ++i) {
+    while (++i < size) {
         subject.push_back(Unit(data[i]));
     }
     using namespace resetra::regex;
