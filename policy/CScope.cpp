@@ -101,10 +101,11 @@ bool CrackedName(const UniqueDsNameResult& result, std::wstring& name) {
     return true;
 }
 
-// Calls `each` for every child of `node` in document order; stops early
-// when `each` returns false. The HRESULT of the walk.
+// Calls `each(child, baseName)` for every child of `node` in document order;
+// stops early when `each` returns false. A child whose name cannot be read is
+// logged, leaves its code in `result` and is skipped. The HRESULT of the walk.
 template <typename Each>
-HRESULT ForEachChild(IXMLDOMNodeList* children, Each each) {
+HRESULT ForEachNamedChild(cMvLog& log, IXMLDOMNodeList* children, int32_t& result, Each each) {
     for (;;) {
         cMvComPtr<IXMLDOMNode> child;
         const HRESULT hr = children->nextNode(child.put());
@@ -114,7 +115,15 @@ HRESULT ForEachChild(IXMLDOMNodeList* children, Each each) {
         if (hr == S_FALSE || !child) {
             return S_OK;
         }
-        if (!each(child.get())) {
+        cMvBstr name;
+        const HRESULT nameResult = GetNodeBaseName(child.get(), name);
+        if (FAILED(nameResult)) {
+            log.LogHResult(LogLevel::Error, nameResult,
+                           L"An error occurred getting base name of child.");
+            result = nameResult;
+            continue;
+        }
+        if (!each(child.get(), name.view())) {
             return S_OK;
         }
     }
@@ -246,55 +255,49 @@ int32_t CScope::LoadFromXML(cMvLog& log, IXMLDOMNode* element) {
     log.Log(LogLevel::Debug, L"Load scope data from XML.");
 
     bool stopped = false;
-    hr = ForEachChild(children.get(), [&](IXMLDOMNode* child) {
-        cMvBstr name;
-        const HRESULT nameResult = GetNodeBaseName(child, name);
-        if (FAILED(nameResult)) {
-            log.LogHResult(LogLevel::Error, nameResult,
-                           L"An error occurred getting base name of child.");
-            result = nameResult;
-            return true;
-        }
-        const std::wstring_view baseName = name.view();
-        struct NameField {
-            const wchar_t* element;
-            std::wstring CScope::*field;
-            const wchar_t* failure;
-            const wchar_t* success;
-        };
-        static const NameField fields[] = {
-            {L"SID", &CScope::m_sid, L"Failed to get value of SID node.", L"Successfully set SID."},
-            {L"CanonicalName", &CScope::m_canonicalName,
-             L"Failed to get value of CanonicalName node.", L"Successfully set Canonical Name."},
-            {L"Name", &CScope::m_name, L"Failed to get value of Name node.",
-             L"Successfully set Name."},
-        };
-        for (const NameField& field : fields) {
-            if (baseName == field.element) {
-                std::wstring text;
-                const HRESULT textResult = GetNodeText(child, text);
-                if (FAILED(textResult)) {
-                    log.LogHResult(LogLevel::Error, textResult, field.failure);
-                    result = textResult;
+    hr = ForEachNamedChild(
+        log, children.get(), result, [&](IXMLDOMNode* child, std::wstring_view baseName) {
+            struct NameField {
+                const wchar_t* element;
+                std::wstring CScope::*field;
+                const wchar_t* failure;
+                const wchar_t* success;
+            };
+            static const NameField fields[] = {
+                {L"SID", &CScope::m_sid, L"Failed to get value of SID node.",
+                 L"Successfully set SID."},
+                {L"CanonicalName", &CScope::m_canonicalName,
+                 L"Failed to get value of CanonicalName node.",
+                 L"Successfully set Canonical Name."},
+                {L"Name", &CScope::m_name, L"Failed to get value of Name node.",
+                 L"Successfully set Name."},
+            };
+            for (const NameField& field : fields) {
+                if (baseName == field.element) {
+                    std::wstring text;
+                    const HRESULT textResult = GetNodeText(child, text);
+                    if (FAILED(textResult)) {
+                        log.LogHResult(LogLevel::Error, textResult, field.failure);
+                        result = textResult;
+                        stopped = true;
+                        return false;
+                    }
+                    this->*field.field = text;
+                    log.Log(LogLevel::Debug, field.success);
+                    return true;
+                }
+            }
+            if (baseName == L"Groups") {
+                result = LoadGroupsFromXML(log, child);
+                if (result != 0) {
+                    log.Log(LogLevel::Error, L"Failed to get value of groups node.");
                     stopped = true;
                     return false;
                 }
-                this->*field.field = text;
-                log.Log(LogLevel::Debug, field.success);
-                return true;
+                log.Log(LogLevel::Debug, L"Successfully added group set data.");
             }
-        }
-        if (baseName == L"Groups") {
-            result = LoadGroupsFromXML(log, child);
-            if (result != 0) {
-                log.Log(LogLevel::Error, L"Failed to get value of groups node.");
-                stopped = true;
-                return false;
-            }
-            log.Log(LogLevel::Debug, L"Successfully added group set data.");
-        }
-        return true;
-    });
+            return true;
+        });
     if (FAILED(hr) && !stopped) {
         log.LogHResult(LogLevel::Error, hr, L"An error occurred getting scope data.");
         return hr;
@@ -325,33 +328,25 @@ int32_t CScope::LoadGroupsFromXML(cMvLog& log, IXMLDOMNode* element) {
 
     int32_t result = 0;
     bool stopped = false;
-    hr = ForEachChild(children.get(), [&](IXMLDOMNode* child) {
-        cMvBstr name;
-        const HRESULT nameResult = GetNodeBaseName(child, name);
-        if (FAILED(nameResult)) {
-            log.LogHResult(LogLevel::Error, nameResult,
-                           L"An error occurred getting base name of child.");
-            result = nameResult;
+    hr = ForEachNamedChild(
+        log, children.get(), result, [&](IXMLDOMNode* child, std::wstring_view baseName) {
+            if (baseName != L"Group") {
+                return true;
+            }
+            std::wstring text;
+            const HRESULT textResult = GetNodeText(child, text);
+            if (FAILED(textResult)) {
+                log.LogHResult(LogLevel::Error, textResult, L"Failed to get value of group node.");
+                result = textResult;
+                stopped = true;
+                return false;
+            }
+            if (!text.empty()) {
+                m_groups.insert(text);
+            }
+            log.Log(LogLevel::Debug, L"Successfully added name to group set.");
             return true;
-        }
-        const std::wstring_view baseName = name.view();
-        if (baseName != L"Group") {
-            return true;
-        }
-        std::wstring text;
-        const HRESULT textResult = GetNodeText(child, text);
-        if (FAILED(textResult)) {
-            log.LogHResult(LogLevel::Error, textResult, L"Failed to get value of group node.");
-            result = textResult;
-            stopped = true;
-            return false;
-        }
-        if (!text.empty()) {
-            m_groups.insert(text);
-        }
-        log.Log(LogLevel::Debug, L"Successfully added name to group set.");
-        return true;
-    });
+        });
     if (FAILED(hr) && !stopped) {
         log.LogHResult(LogLevel::Error, hr, L"An error occurred getting group set data.");
         return hr;
